@@ -1,0 +1,42 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/file_system.h"
+
+namespace brenvo1::platform {
+
+// The file-system service on POSIX. Folders are walked through directory
+// descriptors (openat), so a full path is built only where one is needed.
+// Within a folder, files and subfolders each come in ascending order of their
+// names compared bytewise with ASCII letters lowered, ties by raw bytes.
+// A file is an entry that is a regular file after following links; a
+// directory or a link to one is a subfolder; anything else is neither.
+class PosixFileSystem : public FileSystemService {
+ public:
+  PosixFileSystem();
+  ~PosixFileSystem() override;
+
+  bool FolderExists(std::string_view path) override;
+  std::unique_ptr<Folder> GetFolder(std::string_view path) override;
+
+  // Bytes read from a file at a time.
+  static constexpr std::size_t kChunkSize = 256 * 1024;
+
+ private:
+  class Impl;
+  std::shared_ptr<Impl> impl_;
+};
+
+// path made absolute against the current folder and lexically normalised:
+// no "." or ".." parts, no repeated or trailing "/" except for "/" itself.
+std::string NormalizedAbsolutePath(std::string_view path);
+
+// Lets a deep folder tree hold one descriptor per level: raises the soft
+// limit on open files to the hard limit.
+void RaiseOpenFileLimit();
+
+}  // namespace brenvo1::platform

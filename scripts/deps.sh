@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs the Debian packages a build needs, only when some are missing.
+# Usage: scripts/deps.sh [group...]   groups: build (default), test, bench
+set -euo pipefail
+
+groups=("$@")
+[ ${#groups[@]} -eq 0 ] && groups=(build)
+
+packages=()
+for group in "${groups[@]}"; do
+  case "$group" in
+    build) packages+=(cmake g++ make pkg-config qt6-base-dev libicu-dev) ;;
+    test)  packages+=(cmake g++ clang make pkg-config qt6-base-dev libicu-dev libgtest-dev
+                      python3 unicode-data xvfb xdotool x11-utils) ;;
+    bench) packages+=(libbenchmark-dev ripgrep grep time python3) ;;
+    *) echo "deps.sh: unknown group '$group'" >&2; exit 2 ;;
+  esac
+done
+
+missing=()
+for pkg in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" || missing+=("$pkg")
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  SUDO=""
+  [ "$(id -u)" -ne 0 ] && SUDO=sudo
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
