@@ -34,9 +34,9 @@ class TextStream {
   // True when nothing is left to read; on a fresh stream, exactly when the
   // file is empty.
   virtual bool AtEndOfStream() = 0;
-  // The next chunk of the file; empty at the end. The bytes stay valid until
-  // the next call on this stream. Throws FileSystemError.
-  virtual std::span<const char> Read() = 0;
+  // Reads the next bytes of the file into destination; returns how many,
+  // 0 only at the end of the file. Throws FileSystemError.
+  virtual std::size_t Read(std::span<char> destination) = 0;
   virtual void Close() = 0;
 };
 

@@ -17,18 +17,8 @@ namespace brenvo1::platform {
 // directory or a link to one is a subfolder; anything else is neither.
 class PosixFileSystem : public FileSystemService {
  public:
-  PosixFileSystem();
-  ~PosixFileSystem() override;
-
   bool FolderExists(std::string_view path) override;
   std::unique_ptr<Folder> GetFolder(std::string_view path) override;
-
-  // Bytes read from a file at a time.
-  static constexpr std::size_t kChunkSize = 256 * 1024;
-
- private:
-  class Impl;
-  std::shared_ptr<Impl> impl_;
 };
 
 // path made absolute against the current folder and lexically normalised:

@@ -1,0 +1,303 @@
+#include "platform/posix_file_system.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+namespace brenvo1::platform {
+
+namespace {
+
+[[noreturn]] void ThrowError(std::string path, int error_number, const char* operation) {
+  std::string what = std::string(operation) + " " + path + ": " + std::strerror(error_number);
+  throw FileSystemError(std::move(path), error_number, what);
+}
+
+bool HoldsNul(std::string_view path) { return path.find('\0') != std::string_view::npos; }
+
+FolderIdentity IdentityOf(const struct stat& st) {
+  return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
+
+unsigned char LowerAscii(unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c; }
+
+// Names compared byte by byte with ASCII letters lowered; equal keys fall
+// back to the raw bytes, so the order is total and the same on every run.
+bool NameOrder(const std::string& a, const std::string& b) {
+  const std::size_t common = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < common; ++i) {
+    const unsigned char x = LowerAscii(static_cast<unsigned char>(a[i]));
+    const unsigned char y = LowerAscii(static_cast<unsigned char>(b[i]));
+    if (x != y) return x < y;
+  }
+  if (a.size() != b.size()) return a.size() < b.size();
+  return a < b;
+}
+
+class FileDescriptor {
+ public:
+  explicit FileDescriptor(int fd = -1) : fd_(fd) {}
+  ~FileDescriptor() { Reset(); }
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+  int get() const { return fd_; }
+  void Reset() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+  }
+
+ private:
+  int fd_;
+};
+
+class PosixTextStream : public TextStream {
+ public:
+  PosixTextStream(int fd, off_t size) : fd_(fd), size_hint_(size) {}
+
+  bool AtEndOfStream() override {
+    if (at_end_) return true;
+    if (lookahead_used_ < lookahead_.size()) return false;
+    if (!started_ && size_hint_ > 0) return false;
+    // Size zero says little for some file systems (/proc): look for real.
+    lookahead_.resize(4096);
+    lookahead_.resize(ReadSome(lookahead_.data(), lookahead_.size()));
+    lookahead_used_ = 0;
+    return at_end_;
+  }
+
+  std::size_t Read(std::span<char> destination) override {
+    if (destination.empty()) return 0;
+    if (lookahead_used_ < lookahead_.size()) {
+      const std::size_t n = std::min(destination.size(), lookahead_.size() - lookahead_used_);
+      std::memcpy(destination.data(), lookahead_.data() + lookahead_used_, n);
+      lookahead_used_ += n;
+      return n;
+    }
+    if (at_end_) return 0;
+    return ReadSome(destination.data(), destination.size());
+  }
+
+  void Close() override { fd_.Reset(); }
+
+ private:
+  std::size_t ReadSome(char* into, std::size_t size) {
+    started_ = true;
+    if (fd_.get() < 0) ThrowError({}, EBADF, "read");
+    for (;;) {
+      const ssize_t got = ::read(fd_.get(), into, size);
+      if (got > 0) return static_cast<std::size_t>(got);
+      if (got == 0) {
+        at_end_ = true;
+        return 0;
+      }
+      if (errno != EINTR) ThrowError({}, errno, "read");
+    }
+  }
+
+  FileDescriptor fd_;
+  off_t size_hint_;
+  bool started_ = false;
+  bool at_end_ = false;
+  std::string lookahead_;
+  std::size_t lookahead_used_ = 0;
+};
+
+class PosixFolder : public Folder {
+ public:
+  PosixFolder(int fd, std::string path, FolderIdentity identity)
+      : fd_(fd), path_(std::move(path)), identity_(identity) {}
+
+  const std::string& Path() const override { return path_; }
+  FolderIdentity Identity() const override { return identity_; }
+
+  const std::vector<std::string>& Files() override {
+    List();
+    return files_;
+  }
+
+  const std::vector<std::string>& SubFolders() override {
+    List();
+    return subfolders_;
+  }
+
+  std::unique_ptr<Folder> GetSubFolder(const std::string& name) override {
+    const int fd = ::openat(fd_.get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) ThrowError(JoinPath(path_, name), errno, "open folder");
+    return Opened(fd, JoinPath(path_, name));
+  }
+
+  std::unique_ptr<TextStream> OpenTextFile(const std::string& name) override {
+    // O_NONBLOCK: a FIFO swapped in since the listing must not stall the run.
+    const int fd = ::openat(fd_.get(), name.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) ThrowError(JoinPath(path_, name), errno, "open");
+    struct stat st;
+    if (::fstat(fd, &st) != 0) {
+      const int error = errno;
+      ::close(fd);
+      ThrowError(JoinPath(path_, name), error, "stat");
+    }
+    if (!S_ISREG(st.st_mode)) {
+      ::close(fd);
+      return nullptr;
+    }
+    return std::make_unique<PosixTextStream>(fd, st.st_size);
+  }
+
+  static std::unique_ptr<Folder> Opened(int fd, std::string path) {
+    struct stat st;
+    if (::fstat(fd, &st) != 0) {
+      const int error = errno;
+      ::close(fd);
+      ThrowError(std::move(path), error, "stat");
+    }
+    return std::make_unique<PosixFolder>(fd, std::move(path), IdentityOf(st));
+  }
+
+ private:
+  enum class Kind { File, SubFolder, Neither };
+
+  Kind KindOf(const struct dirent& entry) const {
+    switch (entry.d_type) {
+      case DT_REG:
+        return Kind::File;
+      case DT_DIR:
+        return Kind::SubFolder;
+      case DT_LNK:
+      case DT_UNKNOWN:
+        break;
+      default:
+        return Kind::Neither;  // FIFO, socket, device
+    }
+    struct stat st;
+    if (::fstatat(fd_.get(), entry.d_name, &st, 0) != 0) {
+      // A dangling link or a link loop is nothing to read. Any other failure
+      // is counted as a file, so that a candidate among them is tried and,
+      // when it fails, reported.
+      const int error = errno;
+      return (error == ENOENT || error == ELOOP || error == ENOTDIR) ? Kind::Neither : Kind::File;
+    }
+    if (S_ISREG(st.st_mode)) return Kind::File;
+    if (S_ISDIR(st.st_mode)) return Kind::SubFolder;
+    return Kind::Neither;
+  }
+
+  void List() {
+    if (listed_) return;
+    if (list_error_ != 0) ThrowError(path_, list_error_, "list");
+    const int listing_fd = ::openat(fd_.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (listing_fd < 0) {
+      list_error_ = errno;
+      ThrowError(path_, list_error_, "list");
+    }
+    DIR* dir = ::fdopendir(listing_fd);
+    if (dir == nullptr) {
+      list_error_ = errno;
+      ::close(listing_fd);
+      ThrowError(path_, list_error_, "list");
+    }
+    for (;;) {
+      errno = 0;
+      const struct dirent* entry = ::readdir(dir);
+      if (entry == nullptr) {
+        if (errno != 0) {
+          list_error_ = errno;
+          ::closedir(dir);
+          files_.clear();
+          subfolders_.clear();
+          ThrowError(path_, list_error_, "list");
+        }
+        break;
+      }
+      const char* name = entry->d_name;
+      if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
+      switch (KindOf(*entry)) {
+        case Kind::File:
+          files_.emplace_back(name);
+          break;
+        case Kind::SubFolder:
+          subfolders_.emplace_back(name);
+          break;
+        case Kind::Neither:
+          break;
+      }
+    }
+    ::closedir(dir);
+    std::sort(files_.begin(), files_.end(), NameOrder);
+    std::sort(subfolders_.begin(), subfolders_.end(), NameOrder);
+    listed_ = true;
+  }
+
+  FileDescriptor fd_;
+  std::string path_;
+  FolderIdentity identity_;
+  bool listed_ = false;
+  int list_error_ = 0;
+  std::vector<std::string> files_;
+  std::vector<std::string> subfolders_;
+};
+
+}  // namespace
+
+std::string NormalizedAbsolutePath(std::string_view path) {
+  std::string absolute;
+  if (path.empty() || path.front() != '/') {
+    std::vector<char> cwd(4096);
+    while (::getcwd(cwd.data(), cwd.size()) == nullptr) {
+      if (errno != ERANGE) ThrowError(std::string(path), errno, "current folder");
+      cwd.resize(cwd.size() * 2);
+    }
+    absolute = cwd.data();
+    absolute.push_back('/');
+  }
+  absolute.append(path);
+
+  std::vector<std::string_view> parts;
+  std::string_view rest = absolute;
+  while (!rest.empty()) {
+    const auto slash = rest.find('/');
+    const std::string_view part = rest.substr(0, slash);
+    rest = slash == std::string_view::npos ? std::string_view{} : rest.substr(slash + 1);
+    if (part.empty() || part == ".") continue;
+    if (part == "..") {
+      if (!parts.empty()) parts.pop_back();
+      continue;
+    }
+    parts.push_back(part);
+  }
+  std::string normalized;
+  for (const std::string_view part : parts) {
+    normalized.push_back('/');
+    normalized.append(part);
+  }
+  return normalized.empty() ? "/" : normalized;
+}
+
+bool PosixFileSystem::FolderExists(std::string_view path) {
+  if (HoldsNul(path)) return false;  // would name a different, shorter path
+  struct stat st;
+  return ::stat(std::string(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::unique_ptr<Folder> PosixFileSystem::GetFolder(std::string_view path) {
+  if (HoldsNul(path)) ThrowError(std::string(path), ENOENT, "open folder");
+  std::string normalized = NormalizedAbsolutePath(path);
+  const int fd = ::open(normalized.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) ThrowError(std::move(normalized), errno, "open folder");
+  return PosixFolder::Opened(fd, std::move(normalized));
+}
+
+void RaiseOpenFileLimit() {
+  struct rlimit limit;
+  if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+    limit.rlim_cur = limit.rlim_max;
+    ::setrlimit(RLIMIT_NOFILE, &limit);
+  }
+}
+
+}  // namespace brenvo1::platform

@@ -1,0 +1,21 @@
+#include "platform/qt/qt_application_pointer.h"
+
+#include <QGuiApplication>
+
+namespace brenvo1::platform {
+
+// The pointer is a value that is set, not a stack of requests: setting the
+// hourglass twice and the default once leaves no override behind.
+void QtApplicationPointer::SetMousePointer(MousePointer pointer) {
+  if (pointer == MousePointer::Hourglass) {
+    if (QGuiApplication::overrideCursor() != nullptr) {
+      QGuiApplication::changeOverrideCursor(Qt::WaitCursor);
+    } else {
+      QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    }
+    return;
+  }
+  while (QGuiApplication::overrideCursor() != nullptr) QGuiApplication::restoreOverrideCursor();
+}
+
+}  // namespace brenvo1::platform

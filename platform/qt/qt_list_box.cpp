@@ -1,0 +1,73 @@
+#include "platform/qt/qt_list_box.h"
+
+#include <QCoreApplication>
+#include <QMouseEvent>
+#include <stdexcept>
+
+namespace brenvo1::platform {
+
+QtListBox::QtListBox(QWidget* parent) : QListView(parent), model_(new ResultListModel(this)) {
+  setModel(model_);
+  // Every row has the height of the first, so adding a row never asks the
+  // view to measure the ones before it.
+  setUniformItemSizes(true);
+  setSelectionMode(QAbstractItemView::SingleSelection);
+  setEditTriggers(QAbstractItemView::NoEditTriggers);
+}
+
+void QtListBox::Clear() { model_->Clear(); }
+
+void QtListBox::AddItem(std::string_view item) { model_->Append(item); }
+
+void QtListBox::Refresh() {
+  if (now_() - lastPaint_ < kFrame) {
+    repaintOwed_ = true;
+    return;
+  }
+  PaintNow();
+}
+
+void QtListBox::RefreshIfDue() {
+  if (repaintOwed_ && now_() - lastPaint_ >= kFrame) PaintNow();
+}
+
+void QtListBox::FinishRefresh() {
+  if (repaintOwed_) PaintNow();
+}
+
+void QtListBox::PaintNow() {
+  repaintOwed_ = false;
+  // The view lays its rows out lazily, from a timer of the event loop, and
+  // shows or hides its scroll bar through a queued call: both are done
+  // here, delivering only the calls queued for this list, never input.
+  executeDelayedItemsLayout();
+  QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+  repaint();
+  lastPaint_ = now_();
+}
+
+int QtListBox::ListIndex() const {
+  const QModelIndex current = currentIndex();
+  return current.isValid() ? current.row() : -1;
+}
+
+void QtListBox::CheckIndex(int index) const {
+  if (index < 0 || index >= model_->Count()) throw std::out_of_range("Indice dell'elenco non valido");
+}
+
+bool QtListBox::Selected(int index) const {
+  CheckIndex(index);
+  return selectionModel()->isSelected(model_->index(index));
+}
+
+std::string QtListBox::List(int index) const {
+  CheckIndex(index);
+  return model_->At(index);
+}
+
+void QtListBox::mouseDoubleClickEvent(QMouseEvent* event) {
+  QListView::mouseDoubleClickEvent(event);
+  if (event->button() == Qt::LeftButton) emit DblClick();
+}
+
+}  // namespace brenvo1::platform
