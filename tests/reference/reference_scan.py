@@ -1,0 +1,299 @@
+#!/usr/bin/python3
+"""Reference search run, written straight from the search rules.
+
+Usage: reference_scan.py FOLDER TEXT
+
+Same contract as brenvo1-scan: each hit's full path on stdout as raw bytes
+plus "\\n", in walk order; the message of a missing folder, or the list of
+unreadable entries, on stderr; exit 0 (everything read), 1 (folder missing),
+2 (usage), 3 (some entries skipped).
+
+It favours being obviously right over being fast: files are read whole,
+decoded whole, folded whole and searched with Python's own substring test.
+Folders are walked through descriptors so that trees deeper than PATH_MAX
+work the same as shallow ones.
+"""
+
+import codecs
+import os
+import re
+import stat
+import sys
+
+CASE_FOLDING_FILE = "/usr/share/unicode/CaseFolding.txt"
+
+CANDIDATE_EXTENSIONS = (
+    b".cls", b".bas", b".frm", b".txt", b".vbp",
+    b".hds", b".bds", b".lds", b".dss", b".dse",
+)
+
+FOLDER_MISSING_MESSAGE = b"Impossibile trovare il percorso"
+UNREADABLE_MESSAGE = b"File o cartelle non leggibili: %d"
+
+EXIT_OK, EXIT_MISSING, EXIT_USAGE, EXIT_SKIPPED = 0, 1, 2, 3
+
+
+# --- Decoding ---------------------------------------------------------------
+
+# Windows-1252 leaves 81 8D 8F 90 9D undefined; they read as the C1 control
+# of the same value.
+_CP1252 = [
+    chr(b) if b in (0x81, 0x8D, 0x8F, 0x90, 0x9D) else bytes([b]).decode("cp1252")
+    for b in range(256)
+]
+
+
+def _one_byte_as_cp1252(error):
+    # Only the first byte of an ill-formed stretch is taken as Windows-1252;
+    # decoding resumes right after it, so a well-formed sequence that starts
+    # on the next byte is still read as UTF-8.
+    return _CP1252[error.object[error.start]], error.start + 1
+
+
+codecs.register_error("brenvo1_reference_cp1252", _one_byte_as_cp1252)
+
+
+def decode_utf8_or_cp1252(data):
+    """Every well-formed UTF-8 sequence as UTF-8, every other byte as 1252.
+
+    Python's strict UTF-8 decoder accepts exactly the well-formed sequences
+    of Unicode Table 3-7 (no overlongs, no surrogates, nothing above
+    U+10FFFF); the self-test checks this one against a byte-by-byte version.
+    """
+    return bytes(data).decode("utf-8", "brenvo1_reference_cp1252")
+
+
+_LONE_SURROGATE = re.compile("[\ud800-\udfff]")
+
+
+def decode_utf16(data, codec):
+    """UTF-16 without its mark: pairs combine, lone surrogates and an odd
+    last byte read as U+FFFD."""
+    data = bytes(data)
+    odd_tail = len(data) % 2 == 1
+    if odd_tail:
+        data = data[:-1]
+    # surrogatepass hands lone surrogates through unchanged while valid pairs
+    # still combine, so whatever surrogate is left afterwards was unpaired.
+    text = _LONE_SURROGATE.sub("\ufffd", data.decode(codec, "surrogatepass"))
+    return text + "\ufffd" if odd_tail else text
+
+
+def decode_content(data):
+    if data[:2] == b"\xff\xfe":
+        return decode_utf16(data[2:], "utf-16-le")
+    if data[:2] == b"\xfe\xff":
+        return decode_utf16(data[2:], "utf-16-be")
+    if data[:3] == b"\xef\xbb\xbf":
+        data = data[3:]
+    return decode_utf8_or_cp1252(data)
+
+
+def decode_search_text(data):
+    # The search text arrives as bytes of the UTF-8/Windows-1252 kind; it is
+    # never taken as UTF-16 and carries no byte-order mark of its own.
+    return decode_utf8_or_cp1252(data)
+
+
+# --- Case folding -----------------------------------------------------------
+
+def load_simple_case_folding(path=CASE_FOLDING_FILE):
+    """Code point -> folded character, from the C and S lines only."""
+    table = {}
+    with open(path, encoding="utf-8") as lines:
+        for line in lines:
+            line = line.split("#", 1)[0].strip()
+            if not line:
+                continue
+            fields = [field.strip() for field in line.split(";")]
+            code, status, mapping = fields[0], fields[1], fields[2]
+            if status in ("C", "S"):
+                table[int(code, 16)] = chr(int(mapping, 16))
+    return table
+
+
+_folding = None
+
+
+def fold(text):
+    global _folding
+    if _folding is None:
+        _folding = load_simple_case_folding()
+    return text.translate(_folding)
+
+
+def is_hit(content_bytes, search_text):
+    """search_text is already folded."""
+    return search_text in fold(decode_content(content_bytes))
+
+
+# --- Names and paths --------------------------------------------------------
+
+def is_candidate(name):
+    dot = name.rfind(b".")
+    if dot < 0:
+        return False
+    return name[dot:].lower() in CANDIDATE_EXTENSIONS  # bytes.lower: ASCII only
+
+
+def name_order_key(name):
+    return (name.lower(), name)
+
+
+def normalise_path(path, cwd):
+    if not path.startswith(b"/"):
+        path = cwd + b"/" + path
+    parts = []
+    for part in path.split(b"/"):
+        if part in (b"", b"."):
+            continue
+        if part == b"..":
+            if parts:
+                parts.pop()
+            continue
+        parts.append(part)
+    return b"/" + b"/".join(parts)
+
+
+def join_path(folder, name):
+    return folder + name if folder.endswith(b"/") else folder + b"/" + name
+
+
+def folder_exists(path):
+    if b"\0" in path:
+        return False
+    try:
+        return stat.S_ISDIR(os.stat(path).st_mode)
+    except (OSError, ValueError):
+        return False
+
+
+# --- The walk ---------------------------------------------------------------
+
+FILE, FOLDER, NEITHER = "file", "folder", "neither"
+
+
+def _kind(name, folder_fd):
+    try:
+        info = os.stat(name, dir_fd=folder_fd)  # follows links
+    except OSError:
+        return NEITHER, None  # dangling link, link loop, vanished entry
+    if stat.S_ISREG(info.st_mode):
+        return FILE, info
+    if stat.S_ISDIR(info.st_mode):
+        return FOLDER, info
+    return NEITHER, info
+
+
+def _read_regular_file(name, folder_fd):
+    """The whole file, or None when the entry is not a regular file any more.
+    Raises OSError when it cannot be opened or read."""
+    fd = os.open(name, os.O_RDONLY | os.O_NONBLOCK | os.O_CLOEXEC, dir_fd=folder_fd)
+    try:
+        if not stat.S_ISREG(os.fstat(fd).st_mode):
+            return None
+        chunks = []
+        while True:
+            chunk = os.read(fd, 1 << 20)
+            if not chunk:
+                return b"".join(chunks)
+            chunks.append(chunk)
+    finally:
+        os.close(fd)
+
+
+class Scan:
+    def __init__(self, folded_search_text):
+        self.search_text = folded_search_text
+        self.hits = []
+        self.skipped = []
+        self._ancestors = []
+
+    def scan_start_folder(self, path):
+        try:
+            fd = os.open(path, os.O_RDONLY | os.O_DIRECTORY | os.O_CLOEXEC)
+        except OSError:
+            self.skipped.append(path)
+            return
+        self._scan_open_folder(path, fd)
+
+    def _scan_open_folder(self, path, fd):
+        info = os.fstat(fd)
+        self._ancestors.append((info.st_dev, info.st_ino))
+        try:
+            try:
+                names = [os.fsencode(name) for name in os.listdir(fd)]
+            except OSError:
+                self.skipped.append(path)
+                return
+            names.sort(key=name_order_key)
+            kinds = {name: _kind(name, fd) for name in names}
+            for name in names:
+                if kinds[name][0] == FILE and is_candidate(name):
+                    self._examine_file(path, fd, name)
+            for name in names:
+                kind, entry_info = kinds[name]
+                if kind != FOLDER:
+                    continue
+                if (entry_info.st_dev, entry_info.st_ino) in self._ancestors:
+                    continue
+                self._scan_subfolder(join_path(path, name), fd, name)
+        finally:
+            self._ancestors.pop()
+            os.close(fd)
+
+    def _scan_subfolder(self, path, parent_fd, name):
+        try:
+            fd = os.open(name, os.O_RDONLY | os.O_DIRECTORY | os.O_CLOEXEC, dir_fd=parent_fd)
+        except OSError:
+            self.skipped.append(path)
+            return
+        self._scan_open_folder(path, fd)
+
+    def _examine_file(self, folder_path, folder_fd, name):
+        full_path = join_path(folder_path, name)
+        try:
+            content = _read_regular_file(name, folder_fd)
+        except OSError:
+            self.skipped.append(full_path)
+            return
+        if not content:  # not a regular file any more, or empty
+            return
+        if is_hit(content, self.search_text):
+            self.hits.append(full_path)
+
+
+def run(folder_arg, text_arg, stdout, stderr):
+    """One search run; returns the exit status."""
+    if not folder_exists(folder_arg):
+        stderr.write(FOLDER_MISSING_MESSAGE + b"\n")
+        return EXIT_MISSING
+    start = normalise_path(folder_arg, os.getcwdb())
+    scan = Scan(fold(decode_search_text(text_arg)))
+    scan.scan_start_folder(start)
+    for hit in scan.hits:
+        stdout.write(hit + b"\n")
+    if scan.skipped:
+        stderr.write(UNREADABLE_MESSAGE % len(scan.skipped) + b"\n")
+        for path in scan.skipped:
+            stderr.write(path + b"\n")
+        return EXIT_SKIPPED
+    return EXIT_OK
+
+
+def main(argv):
+    if len(argv) != 3:
+        sys.stderr.write("Uso: reference_scan.py CARTELLA TESTO\n")
+        return EXIT_USAGE
+    # sys.argv holds the raw argument bytes with surrogateescape; fsencode
+    # gives back exactly those bytes.
+    folder_arg, text_arg = os.fsencode(argv[1]), os.fsencode(argv[2])
+    status = run(folder_arg, text_arg, sys.stdout.buffer, sys.stderr.buffer)
+    sys.stdout.buffer.flush()
+    sys.stderr.buffer.flush()
+    return status
+
+
+if __name__ == "__main__":
+    sys.setrecursionlimit(20000)  # one level of the walk takes a few frames
+    sys.exit(main(sys.argv))
