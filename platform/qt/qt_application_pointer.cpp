@@ -1,5 +1,6 @@
 #include "platform/qt/qt_application_pointer.h"
 
+#include <QCursor>
 #include <QGuiApplication>
 
 namespace brenvo1::platform {
@@ -9,9 +10,9 @@ namespace brenvo1::platform {
 void QtApplicationPointer::SetMousePointer(MousePointer pointer) {
   if (pointer == MousePointer::Hourglass) {
     if (QGuiApplication::overrideCursor() != nullptr) {
-      QGuiApplication::changeOverrideCursor(Qt::WaitCursor);
+      QGuiApplication::changeOverrideCursor(QCursor(Qt::WaitCursor));
     } else {
-      QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+      QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
     }
     return;
   }

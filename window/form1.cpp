@@ -1,0 +1,101 @@
+#include "window/form1.h"
+
+#include <exception>
+#include <string>
+
+#include "platform/posix_file_system.h"
+#include "search/search_run.h"
+
+namespace brenvo1::window {
+
+namespace {
+
+// Positions and sizes of the original form, in pixels at 15 twips each.
+constexpr QRect kClientArea{228, 129, 465, 542};
+constexpr QRect kPercorsoGeometry{8, 8, 353, 25};
+constexpr QRect kCommand1Geometry{376, 40, 73, 25};
+constexpr QRect kTestoGeometry{8, 40, 353, 25};
+constexpr QRect kListGeometry{8, 80, 449, 446};
+
+}  // namespace
+
+Form1::Form1(QWidget* parent) : QWidget(parent) {
+  setObjectName(QStringLiteral("Form1"));
+  setWindowTitle(QStringLiteral("Scandilo"));
+  setGeometry(kClientArea);
+  CreateControls();
+}
+
+Form1::~Form1() = default;
+
+void Form1::CreateControls() {
+  // No layout: the controls keep their places and sizes when the window is
+  // resized.
+  txtPercorso = new platform::QtTextBox(this);
+  txtPercorso->setObjectName(QStringLiteral("txtPercorso"));
+  txtPercorso->setAccessibleName(QStringLiteral("Percorso"));
+  txtPercorso->setText(QStringLiteral("Percorso"));
+  txtPercorso->setGeometry(kPercorsoGeometry);
+
+  Command1 = new QPushButton(QStringLiteral("Trova"), this);
+  Command1->setObjectName(QStringLiteral("Command1"));
+  Command1->setAccessibleName(QStringLiteral("Trova"));
+  Command1->setGeometry(kCommand1Geometry);
+  // Enter on the focused button clicks it, as Space does; outside a dialog
+  // Qt only does so for an auto-default button. It is not the window's
+  // default button: Enter in a text box starts nothing.
+  Command1->setAutoDefault(true);
+
+  txtTesto = new platform::QtTextBox(this);
+  txtTesto->setObjectName(QStringLiteral("txtTesto"));
+  txtTesto->setAccessibleName(QStringLiteral("Testo"));
+  txtTesto->setText(QStringLiteral("Testo"));
+  txtTesto->setGeometry(kTestoGeometry);
+
+  lstFile = new platform::QtListBox(this);
+  lstFile->setObjectName(QStringLiteral("lstFile"));
+  lstFile->setAccessibleName(QStringLiteral("Risultati"));
+  lstFile->setGeometry(kListGeometry);
+
+  setTabOrder(txtPercorso, Command1);
+  setTabOrder(Command1, txtTesto);
+  setTabOrder(txtTesto, lstFile);
+  txtPercorso->setFocus(Qt::OtherFocusReason);
+
+  connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
+  connect(lstFile, &platform::QtListBox::DblClick, this, &Form1::lstFile_DblClick);
+}
+
+void Form1::Command1_Click() {
+  try {
+    if (!fileSystem_) fileSystem_ = std::make_unique<platform::PosixFileSystem>();
+    const search::SearchControls controls{screen_, *txtPercorso, *txtTesto, *lstFile, messageBox_};
+    search::Command1_Click(controls, *fileSystem_);
+  } catch (const std::exception& error) {
+    ShowError("Errore durante la ricerca: ", error);
+  }
+}
+
+void Form1::lstFile_DblClick() {
+  try {
+    if (!(lstFile->ListIndex() > -1)) return;
+    if (!lstFile->Selected(lstFile->ListIndex())) return;
+    const std::string path = lstFile->List(lstFile->ListIndex());
+    if (!launcher_.OpenInTextEditor(path)) messageBox_.Show(kEditorFailedMessage);
+  } catch (const std::exception& error) {
+    ShowError("Errore: ", error);
+  }
+}
+
+// Nothing the handlers call may end the program: an error that escaped the
+// engine is shown, and the window stays usable with a normal pointer.
+void Form1::ShowError(const char* prefix, const std::exception& error) {
+  screen_.SetMousePointer(platform::MousePointer::Default);
+  lstFile->FinishRefresh();
+  try {
+    messageBox_.Show(std::string(prefix) + error.what());
+  } catch (...) {
+  }
+}
+
+}  // namespace brenvo1::window

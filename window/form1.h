@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QPushButton>
+#include <QWidget>
+#include <memory>
+
+#include "platform/editor_launcher.h"
+#include "platform/file_system.h"
+#include "platform/qt/qt_application_pointer.h"
+#include "platform/qt/qt_list_box.h"
+#include "platform/qt/qt_message_box.h"
+#include "platform/qt/qt_text_box.h"
+
+namespace brenvo1::window {
+
+inline constexpr char kEditorFailedMessage[] = "Impossibile avviare l'editor di testo";
+
+// The program's only window, "Scandilo": a folder path, a search text, the
+// "Trova" button and the result list, laid out at fixed positions.
+class Form1 : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit Form1(QWidget* parent = nullptr);
+  ~Form1() override;
+
+ public slots:
+  // A click on "Trova": one search run.
+  void Command1_Click();
+  // A double-click on the result list: opens the current item.
+  void lstFile_DblClick();
+
+ private:
+  void CreateControls();
+  void ShowError(const char* prefix, const std::exception& error);
+
+  platform::QtTextBox* txtPercorso;
+  QPushButton* Command1;
+  platform::QtTextBox* txtTesto;
+  platform::QtListBox* lstFile;
+
+  platform::QtApplicationPointer screen_;
+  platform::QtMessageBox messageBox_{this};
+  platform::EditorLauncher launcher_;
+  // Created by the first search and kept for the later ones.
+  std::unique_ptr<platform::FileSystemService> fileSystem_;
+};
+
+}  // namespace brenvo1::window
