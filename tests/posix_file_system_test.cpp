@@ -1,0 +1,153 @@
+#include "platform/posix_file_system.h"
+
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+namespace brenvo1::platform {
+namespace {
+
+namespace fs = std::filesystem;
+using Names = std::vector<std::string>;
+
+class PosixFileSystemTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/brenvo1-fs-XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern), nullptr);
+    root = pattern;
+  }
+  void TearDown() override { fs::remove_all(root); }
+
+  void Write(const std::string& relative, const std::string& content) {
+    fs::create_directories(fs::path(root + "/" + relative).parent_path());
+    std::ofstream(root + "/" + relative, std::ios::binary) << content;
+  }
+
+  std::string ReadAll(Folder& folder, const std::string& name) {
+    auto stream = folder.OpenTextFile(name);
+    std::string content;
+    char buffer[3];
+    while (std::size_t n = stream->Read(buffer)) content.append(buffer, n);
+    return content;
+  }
+
+  std::string root;
+  PosixFileSystem service;
+};
+
+TEST_F(PosixFileSystemTest, OrdersNamesCaselesslyThenByBytes) {
+  for (const char* name : {"b.txt", "B.txt", "a.txt", "C.txt", "_.txt", "a.TXT"}) Write(name, "x");
+  for (const char* name : {"Zeta", "alfa", "Beta"}) fs::create_directory(root + "/" + name);
+  auto folder = service.GetFolder(root);
+  // "_" (0x5F) sorts before the lowered letters.
+  EXPECT_EQ(folder->Files(), (Names{"_.txt", "a.TXT", "a.txt", "B.txt", "b.txt", "C.txt"}));
+  EXPECT_EQ(folder->SubFolders(), (Names{"alfa", "Beta", "Zeta"}));
+}
+
+TEST_F(PosixFileSystemTest, SortsEntriesOfEveryKind) {
+  Write("file.txt", "x");
+  Write("dir.txt/inner.txt", "x");  // a folder named like a candidate file
+  fs::create_symlink(root + "/file.txt", root + "/link-to-file.txt");
+  fs::create_symlink(root + "/dir.txt", root + "/link-to-dir");
+  fs::create_symlink(root + "/nowhere", root + "/dangling.txt");
+  fs::create_symlink(root + "/self.txt", root + "/self.txt");  // a link loop
+  ASSERT_EQ(::mkfifo((root + "/pipe.txt").c_str(), 0644), 0);
+  const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  const std::string socket_path = root + "/socket.txt";
+  std::strncpy(address.sun_path, socket_path.c_str(), sizeof address.sun_path - 1);
+  ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+
+  auto folder = service.GetFolder(root);
+  EXPECT_EQ(folder->Files(), (Names{"file.txt", "link-to-file.txt"}));
+  EXPECT_EQ(folder->SubFolders(), (Names{"dir.txt", "link-to-dir"}));
+  ::close(sock);
+}
+
+TEST_F(PosixFileSystemTest, NamesAreKeptAsRawBytes) {
+  const std::string odd = "a\nb \xff$(touch x).txt";
+  Write(odd, "content");
+  auto folder = service.GetFolder(root);
+  ASSERT_EQ(folder->Files(), (Names{odd}));
+  EXPECT_EQ(ReadAll(*folder, odd), "content");
+}
+
+TEST_F(PosixFileSystemTest, ReadsFilesAndTellsEmptyOnes) {
+  Write("empty.txt", "");
+  Write("full.txt", "hello world");
+  auto folder = service.GetFolder(root);
+  EXPECT_TRUE(folder->OpenTextFile("empty.txt")->AtEndOfStream());
+  auto stream = folder->OpenTextFile("full.txt");
+  EXPECT_FALSE(stream->AtEndOfStream());
+  EXPECT_EQ(ReadAll(*folder, "full.txt"), "hello world");
+}
+
+TEST_F(PosixFileSystemTest, FifoPutInPlaceOfAFileIsNotOpened) {
+  auto folder = service.GetFolder(root);
+  ASSERT_EQ(::mkfifo((root + "/late.txt").c_str(), 0644), 0);
+  EXPECT_EQ(folder->OpenTextFile("late.txt"), nullptr);  // returns at once, no writer needed
+}
+
+TEST_F(PosixFileSystemTest, FailuresNameTheEntry) {
+  auto folder = service.GetFolder(root);
+  try {
+    folder->OpenTextFile("missing.txt");
+    FAIL() << "opening a missing file succeeded";
+  } catch (const FileSystemError& error) {
+    EXPECT_EQ(error.path(), root + "/missing.txt");
+    EXPECT_EQ(error.error_number(), ENOENT);
+  }
+  EXPECT_THROW(folder->GetSubFolder("missing"), FileSystemError);
+  EXPECT_THROW(service.GetFolder(root + "/missing"), FileSystemError);
+}
+
+TEST_F(PosixFileSystemTest, FolderExistsOnlyForFolders) {
+  Write("file.txt", "x");
+  fs::create_symlink(root, root + "/link");
+  EXPECT_TRUE(service.FolderExists(root));
+  EXPECT_TRUE(service.FolderExists(root + "/link"));
+  EXPECT_FALSE(service.FolderExists(root + "/file.txt"));
+  EXPECT_FALSE(service.FolderExists(root + "/missing"));
+  EXPECT_FALSE(service.FolderExists(""));
+  // A NUL would cut the path short and name its parent instead.
+  EXPECT_FALSE(service.FolderExists(root + std::string("\0/x", 3)));
+  EXPECT_FALSE(service.FolderExists(root + std::string("/\0", 2)));
+}
+
+TEST_F(PosixFileSystemTest, LinksShareTheIdentityOfTheirTarget) {
+  fs::create_directory(root + "/sub");
+  fs::create_symlink(root, root + "/sub/up");
+  auto top = service.GetFolder(root);
+  auto sub = top->GetSubFolder("sub");
+  auto up = sub->GetSubFolder("up");
+  EXPECT_EQ(up->Identity(), top->Identity());
+  EXPECT_FALSE(sub->Identity() == top->Identity());
+  EXPECT_EQ(up->Path(), root + "/sub/up");
+}
+
+TEST(NormalizedAbsolutePath, MakesPathsAbsoluteAndClean) {
+  EXPECT_EQ(NormalizedAbsolutePath("/"), "/");
+  EXPECT_EQ(NormalizedAbsolutePath("//a//b/"), "/a/b");
+  EXPECT_EQ(NormalizedAbsolutePath("/a/./b/../c"), "/a/c");
+  EXPECT_EQ(NormalizedAbsolutePath("/../.."), "/");
+  EXPECT_EQ(NormalizedAbsolutePath("/a b/ c "), "/a b/ c ");
+  const std::string cwd = fs::current_path().string();
+  EXPECT_EQ(NormalizedAbsolutePath("."), cwd == "/" ? "/" : cwd);
+  EXPECT_EQ(NormalizedAbsolutePath("x/y/.."), (cwd == "/" ? "" : cwd) + "/x");
+}
+
+TEST(JoinPath, NeverDoublesTheSeparator) {
+  EXPECT_EQ(JoinPath("/a", "b.txt"), "/a/b.txt");
+  EXPECT_EQ(JoinPath("/", "b.txt"), "/b.txt");
+}
+
+}  // namespace
+}  // namespace brenvo1::platform
