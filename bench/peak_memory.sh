@@ -66,8 +66,11 @@ measure() {
 
 failed=false
 echo "command: /usr/bin/time -v $scan $tree TEXT   (Maximum resident set size)"
+# The floor goes first: it also brings the file into the page cache, so
+# that the wall times that follow are not those of the disk (or, for the
+# sparse file, of the kernel zeroing 2 GiB of cache pages).
+[ -x "$floor" ] && measure "read floor" "$floor" "$tree"
 measure "brenvo1-scan zafferano" "$scan" "$tree" zafferano
 measure "brenvo1-scan città" "$scan" "$tree" città
-[ -x "$floor" ] && measure "read floor" "$floor" "$tree"
 [ "$failed" = false ] && echo "peak resident size within $limit_mib MiB, hit found"
 [ "$failed" = false ]
