@@ -76,4 +76,67 @@ BackwardStep DecodeMixedBefore(const std::uint8_t* begin, const std::uint8_t* q,
   return BackwardStep::Decoded;
 }
 
+namespace {
+
+constexpr char32_t kReplacement = 0xFFFD;
+
+char16_t Utf16Unit(const std::uint8_t* p, bool big_endian) {
+  return static_cast<char16_t>(big_endian ? (p[0] << 8) | p[1] : p[0] | (p[1] << 8));
+}
+
+bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+bool IsLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+
+}  // namespace
+
+int DecodeUtf16At(const std::uint8_t* p, const std::uint8_t* end, bool at_end, bool big_endian, char32_t& out) {
+  if (end - p < 2) {
+    if (!at_end) return 0;
+    out = kReplacement;  // the odd last byte
+    return 1;
+  }
+  const char16_t unit = Utf16Unit(p, big_endian);
+  if (IsHighSurrogate(unit)) {
+    if (end - p < 4) {
+      if (!at_end) return 0;
+      out = kReplacement;
+      return 2;
+    }
+    const char16_t next = Utf16Unit(p + 2, big_endian);
+    if (IsLowSurrogate(next)) {
+      out = 0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) + (static_cast<char32_t>(next) - 0xDC00);
+      return 4;
+    }
+    out = kReplacement;
+    return 2;
+  }
+  out = IsLowSurrogate(unit) ? kReplacement : unit;
+  return 2;
+}
+
+BackwardStep DecodeUtf16Before(const std::uint8_t* begin, const std::uint8_t* q, bool begin_is_start, bool big_endian,
+                               char32_t& out, const std::uint8_t*& start) {
+  const char16_t unit = Utf16Unit(q - 2, big_endian);
+  start = q - 2;
+  if (!IsLowSurrogate(unit)) {
+    // A high surrogate here has no low one after it: the character at q
+    // would have been paired with it otherwise.
+    out = IsHighSurrogate(unit) ? kReplacement : unit;
+    return BackwardStep::Decoded;
+  }
+  if (q - begin < 4) {
+    if (!begin_is_start) return BackwardStep::NeedsEarlierBytes;
+    out = kReplacement;
+    return BackwardStep::Decoded;
+  }
+  const char16_t previous = Utf16Unit(q - 4, big_endian);
+  if (!IsHighSurrogate(previous)) {
+    out = kReplacement;
+    return BackwardStep::Decoded;
+  }
+  out = 0x10000 + ((static_cast<char32_t>(previous) - 0xD800) << 10) + (static_cast<char32_t>(unit) - 0xDC00);
+  start = q - 4;
+  return BackwardStep::Decoded;
+}
+
 }  // namespace brenvo1::search

@@ -91,6 +91,13 @@ enum class BackwardStep { Decoded, NeedsEarlierBytes };
 BackwardStep DecodeMixedBefore(const std::uint8_t* begin, const std::uint8_t* q, bool begin_is_start,
                                char32_t& out, const std::uint8_t*& start);
 
+// The UTF-16 counterparts of DecodeMixedAt and DecodeMixedBefore. A
+// surrogate that is not part of a pair, and an odd last byte, read as
+// U+FFFD. q must lie an even number of bytes after begin.
+int DecodeUtf16At(const std::uint8_t* p, const std::uint8_t* end, bool at_end, bool big_endian, char32_t& out);
+BackwardStep DecodeUtf16Before(const std::uint8_t* begin, const std::uint8_t* q, bool begin_is_start, bool big_endian,
+                               char32_t& out, const std::uint8_t*& start);
+
 // Decodes a file's bytes chunk by chunk; a character split between two
 // chunks is put together. The byte-order mark, if any, must already be
 // skipped. The sink takes each character and returns true to stop.

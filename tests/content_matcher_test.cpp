@@ -158,16 +158,38 @@ TEST(ContentMatcher, FindsHitsThatStraddleChunks) {
   }
 }
 
+TEST(ContentMatcher, FindsUtf16HitsThatStraddleChunks) {
+  const std::size_t chunk = 64;
+  for (const std::u16string& spelled : {std::u16string(u"CITT\u00c0"), std::u16string(u"\U0001F600abc"),
+                                        std::u16string(u"\u212aELVIN")}) {
+    for (std::size_t offset = chunk / 2 - 12; offset <= chunk + 12; ++offset) {
+      const std::u16string text16 = std::u16string(offset, u'.') + spelled + std::u16string(20, u'.');
+      for (const std::string& content : {Utf16LE(text16), Utf16BE(text16)}) {
+        for (const std::string& text : {std::string("citt\xc3\xa0"), std::string("\xf0\x9f\x98\x80" "ABC"),
+                                        std::string("kelvin"), std::string(".abc.")}) {
+          const bool expected = ReferenceContains(content, text);
+          for (std::size_t piece : {std::size_t{1}, std::size_t{5}, std::size_t{1000}}) {
+            ASSERT_EQ(Contains(content, text, chunk, piece), expected) << "offset " << offset << " piece " << piece;
+          }
+        }
+      }
+    }
+  }
+}
+
 // Random bytes, random texts, small chunks: the verdict must equal decoding
 // the whole file at once.
 TEST(ContentMatcher, AgreesWithWholeFileDecodingOnRandomInput) {
   std::mt19937 random(2024);
   const std::vector<std::string> pieces = {"a", "B", "k", "S", "\xc3\xa0", "\xc3\x80", "\xe0", "\xc0", "\xe2\x84\xaa",
-                                           "\xc5\xbf", "\xe2", "\x84", "\xaa", "\xef\xbb\xbf", "\xed\xa0\x80", "\n"};
+                                           "\xc5\xbf", "\xe2", "\x84", "\xaa", "\xef\xbb\xbf", "\xed\xa0\x80", "\n",
+                                           std::string("\0", 1), std::string("a\0", 2), std::string("\0A", 2),
+                                           "\x3d\xd8", "\x00\xde", "\xd8\x3d", "\xde\x00"};
   int hits = 0;
-  for (int round = 0; round < 3000; ++round) {
+  for (int round = 0; round < 6000; ++round) {
     std::string content;
-    if (round % 5 == 0) content = round % 10 == 0 ? "\xff\xfe" : "\xef\xbb\xbf";
+    static const char* const kMarks[] = {"", "", "\xef\xbb\xbf", "\xff\xfe", "\xfe\xff"};
+    content = kMarks[random() % 5];
     const int content_pieces = static_cast<int>(random() % 40);
     for (int i = 0; i < content_pieces; ++i) content += pieces[random() % pieces.size()];
     std::string text;

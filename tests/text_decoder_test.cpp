@@ -124,6 +124,43 @@ TEST(MixedDecoding, BackwardStepsRetraceForwardDecoding) {
   }
 }
 
+TEST(Utf16Decoding, BackwardStepsRetraceForwardDecoding) {
+  std::mt19937 random(777);
+  const char16_t units[] = {u'a', 0x00e0, 0xd83d, 0xde00, 0xdbff, 0xdc00, 0xfffd};
+  for (bool big_endian : {false, true}) {
+    for (int round = 0; round < 2000; ++round) {
+      std::vector<std::uint8_t> bytes;
+      const int count = 1 + static_cast<int>(random() % 8);
+      for (int i = 0; i < count; ++i) {
+        const char16_t unit = units[random() % (sizeof units / sizeof units[0])];
+        const std::uint8_t high = static_cast<std::uint8_t>(unit >> 8), low = static_cast<std::uint8_t>(unit & 0xff);
+        bytes.push_back(big_endian ? high : low);
+        bytes.push_back(big_endian ? low : high);
+      }
+      std::vector<std::pair<std::size_t, char32_t>> forward;
+      for (std::size_t at = 0; at < bytes.size();) {
+        char32_t c;
+        const int used = DecodeUtf16At(bytes.data() + at, bytes.data() + bytes.size(), true, big_endian, c);
+        forward.emplace_back(at, c);
+        at += static_cast<std::size_t>(used);
+      }
+      const std::string as_string(bytes.begin(), bytes.end());
+      std::u32string streamed = Decode(as_string, big_endian ? TextEncoding::Utf16BE : TextEncoding::Utf16LE, 3);
+      ASSERT_EQ(streamed.size(), forward.size());
+      const std::uint8_t* boundary = bytes.data() + bytes.size();
+      for (std::size_t k = forward.size(); k-- > 0;) {
+        ASSERT_EQ(streamed[k], forward[k].second);
+        char32_t c;
+        const std::uint8_t* start;
+        ASSERT_EQ(DecodeUtf16Before(bytes.data(), boundary, true, big_endian, c, start), BackwardStep::Decoded);
+        ASSERT_EQ(c, forward[k].second) << "round " << round;
+        ASSERT_EQ(static_cast<std::size_t>(start - bytes.data()), forward[k].first) << "round " << round;
+        boundary = start;
+      }
+    }
+  }
+}
+
 TEST(MixedDecoding, BackwardStepAsksForBytesItCannotSee) {
   const std::string bytes = "\xe2\x84\xaa";  // the Kelvin sign
   const auto* begin = reinterpret_cast<const std::uint8_t*>(bytes.data());
