@@ -113,6 +113,7 @@ show_difference() {
 echo "machine: $(grep -m1 'model name' /proc/cpuinfo | sed 's/.*: //'), $(nproc) cores, $(uname -sr)"
 echo "tools: $(rg --version | sed -n 1p), $(grep --version | sed -n 1p)"
 echo "tree: $tree"
+echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo "text: $text ($([ "$ascii_text" = true ] && echo ASCII || echo not ASCII); grep runs in LC_ALL=$grep_locale)"
 
 # The checks also warm the cache for the timings.
@@ -186,6 +187,7 @@ declare -A medians=()
 for name in "${tools[@]}"; do medians[$name]=$(printf '%s' "${times[$name]}" | median); done
 
 echo
+echo "load average after: $(cut -d' ' -f1-3 /proc/loadavg) (other work on the machine skews every figure)"
 echo "wall time in seconds over $rounds interleaved rounds, warm cache, one thread each"
 printf '%-14s %8s %8s %8s %11s %11s\n' tool median min max tool/scan scan/tool
 for name in "${tools[@]}"; do
