@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Builds everything with clang under AddressSanitizer and UndefinedBehavior-
+# Sanitizer, with no recovery, and runs every test on that build: a memory
+# fault or undefined behaviour anywhere the tests reach fails the run.
+# Usage: scripts/sanitize.sh [extra cmake arguments]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+
+scripts/deps.sh build test
+
+BUILD_DIR=${BUILD_DIR:-build-sanitize}
+JOBS=${JOBS:-$(nproc)}
+sanitizers="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
+
+# The sanitizers' options also apply while the build runs the test programs
+# to list their tests.
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+# Leaks of system libraries the tests cannot free are listed there, each
+# with its reason.
+if [ -f "$root/tests/sanitizer/lsan.supp" ]; then
+  export LSAN_OPTIONS="suppressions=$root/tests/sanitizer/lsan.supp:print_suppressions=0"
+fi
+
+cmake -S . -B "$BUILD_DIR" \
+  -DCMAKE_CXX_COMPILER=clang++-14 \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DBRENVO1_WERROR=ON \
+  -DCMAKE_CXX_FLAGS="$sanitizers" \
+  -DCMAKE_EXE_LINKER_FLAGS="$sanitizers" \
+  -DCMAKE_SHARED_LINKER_FLAGS="$sanitizers" \
+  -DCMAKE_MODULE_LINKER_FLAGS="$sanitizers" \
+  "$@"
+cmake --build "$BUILD_DIR" -j"$JOBS"
+
+cd "$BUILD_DIR"
+echo "== Every test under AddressSanitizer and UndefinedBehaviorSanitizer"
+QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$JOBS"
