@@ -19,7 +19,9 @@ constexpr QRect kListGeometry{8, 80, 449, 446};
 
 }  // namespace
 
-Form1::Form1(QWidget* parent) : QWidget(parent) {
+Form1::Form1(QWidget* parent) : Form1(editorLauncher_, parent) {}
+
+Form1::Form1(platform::ProgramLauncher& launcher, QWidget* parent) : QWidget(parent), launcher_(launcher) {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("Scandilo"));
   setGeometry(kClientArea);

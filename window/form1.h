@@ -22,6 +22,8 @@ class Form1 : public QWidget {
 
  public:
   explicit Form1(QWidget* parent = nullptr);
+  // Opens results through launcher instead of the desktop's text editor.
+  explicit Form1(platform::ProgramLauncher& launcher, QWidget* parent = nullptr);
   ~Form1() override;
 
  public slots:
@@ -41,7 +43,8 @@ class Form1 : public QWidget {
 
   platform::QtApplicationPointer screen_;
   platform::QtMessageBox messageBox_{this};
-  platform::EditorLauncher launcher_;
+  platform::EditorLauncher editorLauncher_;
+  platform::ProgramLauncher& launcher_;
   // Created by the first search and kept for the later ones.
   std::unique_ptr<platform::FileSystemService> fileSystem_;
 };

@@ -42,7 +42,9 @@ void QtListBox::PaintNow() {
   // here, delivering only the calls queued for this list, never input.
   executeDelayedItemsLayout();
   QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
-  repaint();
+  // Painting the rows also paints whatever else of the window is waiting
+  // for a paint (the scroll bar), and flushes it all to the screen.
+  viewport()->repaint();
   lastPaint_ = now_();
 }
 

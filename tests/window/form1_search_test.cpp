@@ -1,0 +1,165 @@
+// A click on "Trova" in the real window: the list it leaves, and the box
+// for a folder that does not exist.
+
+#include <QApplication>
+#include <QAbstractButton>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
+
+#include "window_test_support.h"
+
+using brenvo1::testing::Form1Controls;
+using brenvo1::testing::WriteFile;
+using brenvo1::window::Form1;
+
+namespace {
+
+struct BoxSeen {
+  bool shown = false;
+  QString title;
+  QString text;
+  QMessageBox::Icon icon = QMessageBox::Information;
+  qsizetype buttonCount = 0;
+  bool okButton = false;
+  bool busyPointer = false;
+  bool modal = false;
+};
+
+// Looks at the modal box from inside its own event loop, then closes it
+// with its OK button, as the user would.
+void InspectNextBox(BoxSeen& seen) {
+  QTimer::singleShot(0, [&seen] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr) return;
+    seen.shown = true;
+    seen.title = box->windowTitle();
+    seen.text = box->text();
+    seen.icon = box->icon();
+    seen.buttonCount = box->buttons().size();
+    seen.okButton = box->button(QMessageBox::Ok) != nullptr;
+    seen.modal = box->isModal();
+    const QCursor* pointer = QGuiApplication::overrideCursor();
+    seen.busyPointer = pointer != nullptr && pointer->shape() == Qt::WaitCursor;
+    if (QAbstractButton* ok = box->button(QMessageBox::Ok)) {
+      ok->click();
+    } else {
+      box->reject();
+    }
+  });
+}
+
+}  // namespace
+
+class Form1SearchTest : public QObject {
+  Q_OBJECT
+
+ private:
+  QTemporaryDir tree_;
+  std::string root_;
+
+ private slots:
+  void initTestCase() {
+    QVERIFY(tree_.isValid());
+    root_ = tree_.path().toStdString();
+    WriteFile(root_, "b.txt", "nothing to see");
+    WriteFile(root_, "a.txt", "xx CIAO xx");
+    WriteFile(root_, "c.log", "ciao, but not a candidate");
+    WriteFile(root_, "sub/b.bas", "Ciao");
+    WriteFile(root_, "sub/empty.txt", "");
+    WriteFile(root_, "another/z.frm", "ciao");
+  }
+
+  void clickListsTheHitsInScanOrder() {
+    Form1 form;
+    Form1Controls controls(form);
+    form.show();
+    controls.txtPercorso->setText(tree_.path());
+    controls.txtTesto->setText(QStringLiteral("ciao"));
+    QTest::mouseClick(controls.Command1, Qt::LeftButton);
+    const std::vector<std::string> expected = {root_ + "/a.txt", root_ + "/another/z.frm", root_ + "/sub/b.bas"};
+    QCOMPARE(controls.Items(), expected);
+    QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+  }
+
+  void secondRunReplacesTheFirst() {
+    Form1 form;
+    Form1Controls controls(form);
+    controls.txtPercorso->setText(tree_.path());
+    controls.txtTesto->setText(QStringLiteral("ciao"));
+    controls.Command1->click();
+    const std::vector<std::string> first = controls.Items();
+    QCOMPARE(first.size(), std::size_t{3});
+    controls.Command1->click();
+    QCOMPARE(controls.Items(), first);
+
+    controls.txtTesto->setText(QString());
+    controls.Command1->click();
+    QCOMPARE(controls.Items().size(), std::size_t{4});  // every non-empty candidate
+  }
+
+  void missingFolderShowsTheBoxWhileBusyAndEmptiesTheList() {
+    Form1 form;
+    Form1Controls controls(form);
+    form.show();
+    controls.txtPercorso->setText(tree_.path());
+    controls.txtTesto->setText(QStringLiteral("ciao"));
+    controls.Command1->click();
+    QVERIFY(controls.lstFile->ListCount() > 0);
+
+    controls.txtPercorso->setText(tree_.path() + QStringLiteral("/nowhere"));
+    BoxSeen seen;
+    InspectNextBox(seen);
+    controls.Command1->click();
+
+    QVERIFY(seen.shown);
+    QCOMPARE(seen.title, QStringLiteral("Brenvo1"));
+    QCOMPARE(seen.text, QStringLiteral("Impossibile trovare il percorso"));
+    QCOMPARE(seen.icon, QMessageBox::NoIcon);
+    QCOMPARE(seen.buttonCount, 1);
+    QVERIFY(seen.okButton);
+    QVERIFY(seen.modal);
+    QVERIFY(seen.busyPointer);
+    QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+    QCOMPARE(controls.lstFile->ListCount(), 0);
+  }
+
+  void aFileNotAFolderIsAMissingFolder() {
+    Form1 form;
+    Form1Controls controls(form);
+    controls.txtPercorso->setText(tree_.path() + QStringLiteral("/a.txt"));
+    BoxSeen seen;
+    InspectNextBox(seen);
+    controls.Command1->click();
+    QVERIFY(seen.shown);
+    QCOMPARE(seen.text, QStringLiteral("Impossibile trovare il percorso"));
+  }
+
+  void folderPathWithNonAsciiTextReachesTheEngineAsUtf8() {
+    QTemporaryDir folder;
+    const std::string accented = folder.path().toStdString() + "/perch\xc3\xa9 citt\xc3\xa0";
+    WriteFile(accented, "nota.txt", "ciao");
+    Form1 form;
+    Form1Controls controls(form);
+    controls.txtPercorso->setText(QString::fromUtf8(accented.c_str()));
+    controls.txtTesto->setText(QStringLiteral("CIAO"));
+    controls.Command1->click();
+    QCOMPARE(controls.Items(), std::vector<std::string>{accented + "/nota.txt"});
+  }
+
+  void searchTextIsReadAsTypedWithAccents() {
+    QTemporaryDir folder;
+    const std::string root = folder.path().toStdString();
+    WriteFile(root, "latin.txt", "Perch\xc8 no");  // Windows-1252 upper-case E grave
+    WriteFile(root, "plain.txt", "Perche no");
+    Form1 form;
+    Form1Controls controls(form);
+    controls.txtPercorso->setText(folder.path());
+    controls.txtTesto->setText(QStringLiteral("perchè"));
+    controls.Command1->click();
+    QCOMPARE(controls.Items(), std::vector<std::string>{root + "/latin.txt"});
+  }
+};
+
+QTEST_MAIN(Form1SearchTest)
+#include "form1_search_test.moc"

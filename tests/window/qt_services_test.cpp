@@ -1,0 +1,195 @@
+// The Qt window services on their own: the result list's bytes and its
+// frame-limited repaint, the pointer, and the message box's details.
+
+#include <QApplication>
+#include <QAbstractButton>
+#include <QMessageBox>
+#include <QScrollBar>
+#include <QTest>
+#include <QTimer>
+#include <stdexcept>
+
+#include "platform/qt/qt_application_pointer.h"
+#include "platform/qt/qt_list_box.h"
+#include "platform/qt/qt_message_box.h"
+
+using brenvo1::platform::MousePointer;
+using brenvo1::platform::QtApplicationPointer;
+using brenvo1::platform::QtListBox;
+using brenvo1::platform::QtMessageBox;
+
+namespace {
+
+class PaintCounter : public QObject {
+ public:
+  int paints = 0;
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) ++paints;
+    return false;
+  }
+};
+
+}  // namespace
+
+class QtServicesTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void listKeepsRawBytesAndShowsThemAsText() {
+    QtListBox list;
+    const std::string latin1 = "/dati/\xe9t\xe9.txt";
+    const std::string utf8 = "/dati/citt\xc3\xa0.txt";
+    const std::string withNewline = std::string("/dati/a\nb.txt");
+    list.AddItem(latin1);
+    list.AddItem(utf8);
+    list.AddItem(withNewline);
+    QCOMPARE(list.ListCount(), 3);
+    QCOMPARE(list.List(0), latin1);
+    QCOMPARE(list.List(1), utf8);
+    QCOMPARE(list.List(2), withNewline);
+    const QString shown = list.model()->index(0, 0).data().toString();
+    QCOMPARE(shown, QStringLiteral("/dati/\uFFFDt\uFFFD.txt"));
+    QCOMPARE(list.model()->index(1, 0).data().toString(), QStringLiteral("/dati/città.txt"));
+  }
+
+  void listIndexAndSelectionFollowTheView() {
+    QtListBox list;
+    QCOMPARE(list.ListIndex(), -1);
+    list.AddItem("a");
+    list.AddItem("b");
+    list.setCurrentIndex(list.model()->index(1, 0));
+    QCOMPARE(list.ListIndex(), 1);
+    QVERIFY(list.Selected(1));
+    QVERIFY(!list.Selected(0));
+    list.Clear();
+    QCOMPARE(list.ListIndex(), -1);
+    QCOMPARE(list.ListCount(), 0);
+  }
+
+  void indexesOutsideTheListThrow() {
+    QtListBox list;
+    list.AddItem("a");
+    QVERIFY_THROWS_EXCEPTION(std::out_of_range, list.List(1));
+    QVERIFY_THROWS_EXCEPTION(std::out_of_range, list.List(-1));
+    QVERIFY_THROWS_EXCEPTION(std::out_of_range, list.Selected(1));
+  }
+
+  // Paints are counted without ever returning to the event loop, as during
+  // a search run.
+  void refreshPaintsAtOnceAtMostOncePerFrame() {
+    using namespace std::chrono_literals;
+    QtListBox list;
+    list.resize(300, 200);
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    QtListBox::Clock::time_point now = QtListBox::Clock::now();
+    list.SetClock([&now] { return now; });
+    PaintCounter counter;
+    list.viewport()->installEventFilter(&counter);
+
+    list.AddItem("first");
+    list.Refresh();
+    QCOMPARE(counter.paints, 1);
+    QVERIFY(!list.RepaintOwed());
+
+    now += 5ms;
+    list.AddItem("second");
+    list.Refresh();
+    QCOMPARE(counter.paints, 1);
+    QVERIFY(list.RepaintOwed());
+
+    now += 10ms;
+    list.RefreshIfDue();
+    QCOMPARE(counter.paints, 1);
+
+    now += 1ms;
+    list.RefreshIfDue();
+    QCOMPARE(counter.paints, 2);
+    QVERIFY(!list.RepaintOwed());
+    list.RefreshIfDue();
+    QCOMPARE(counter.paints, 2);
+
+    now += 1ms;
+    list.Refresh();
+    QCOMPARE(counter.paints, 2);
+    list.FinishRefresh();
+    QCOMPARE(counter.paints, 3);
+    list.FinishRefresh();
+    QCOMPARE(counter.paints, 3);
+
+    now += 16ms;
+    list.Refresh();
+    QCOMPARE(counter.paints, 4);
+  }
+
+  void paintWithoutEventLoopShowsTheScrollBarOnceNeeded() {
+    QtListBox list;
+    list.resize(300, 100);
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    QVERIFY(!list.verticalScrollBar()->isVisible());
+    for (int i = 0; i < 100; ++i) list.AddItem("item " + std::to_string(i));
+    list.FinishRefresh();
+    list.Refresh();
+    list.FinishRefresh();
+    QVERIFY(list.verticalScrollBar()->isVisible());
+    QCOMPARE(list.verticalScrollBar()->maximum() > 0, true);
+  }
+
+  void pointerIsAValueNotAStack() {
+    QtApplicationPointer pointer;
+    pointer.SetMousePointer(MousePointer::Hourglass);
+    QVERIFY(QGuiApplication::overrideCursor() != nullptr);
+    QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    pointer.SetMousePointer(MousePointer::Hourglass);
+    pointer.SetMousePointer(MousePointer::Default);
+    QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+    pointer.SetMousePointer(MousePointer::Default);
+    QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+  }
+
+  void messageBoxListsTheDetailsOnePerLine() {
+    QWidget parent;
+    QtMessageBox messageBox(&parent);
+    QString title;
+    QString text;
+    QString details;
+    QMessageBox::Icon icon = QMessageBox::Warning;
+    QTimer::singleShot(0, [&] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        title = box->windowTitle();
+        text = box->text();
+        details = box->detailedText();
+        icon = box->icon();
+        box->button(QMessageBox::Ok)->click();
+      }
+    });
+    const std::vector<std::string> skipped = {"/dati/chiusa", "/dati/\xff.txt"};
+    messageBox.Show("File o cartelle non leggibili: 2", skipped);
+    QCOMPARE(title, QStringLiteral("Brenvo1"));
+    QCOMPARE(text, QStringLiteral("File o cartelle non leggibili: 2"));
+    QCOMPARE(details, QStringLiteral("/dati/chiusa\n/dati/\uFFFD.txt"));
+    QCOMPARE(icon, QMessageBox::NoIcon);
+  }
+
+  void messageBoxShowsMarkupAsPlainText() {
+    QtMessageBox messageBox(nullptr);
+    Qt::TextFormat format = Qt::RichText;
+    QString text;
+    QTimer::singleShot(0, [&] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        format = box->textFormat();
+        text = box->text();
+        box->accept();
+      }
+    });
+    messageBox.Show("<b>/dati/x.txt</b>");
+    QCOMPARE(format, Qt::PlainText);
+    QCOMPARE(text, QStringLiteral("<b>/dati/x.txt</b>"));
+  }
+};
+
+QTEST_MAIN(QtServicesTest)
+#include "qt_services_test.moc"

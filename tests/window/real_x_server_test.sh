@@ -1,0 +1,134 @@
+#!/usr/bin/env bash
+# Drives the real program in an Xvfb server as a person would, with xdotool:
+# types a folder and a text, clicks "Trova", double-clicks the first result
+# and checks what a stand-in text editor received, byte for byte. Also checks
+# the "Brenvo1" box for a missing folder.
+# Usage: real_x_server_test.sh PATH-TO-brenvo1
+# Exit status 77 (skipped) when Xvfb or xdotool is not installed.
+set -euo pipefail
+
+program=$(realpath "$1")
+for tool in Xvfb xdotool; do
+  if ! command -v "$tool" >/dev/null 2>&1; then
+    echo "skipped: $tool is not installed"
+    exit 77
+  fi
+done
+
+work=$(mktemp -d)
+xvfb_pid=""
+app_pid=""
+cleanup() {
+  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+# Polls a command for up to 15 seconds.
+wait_for() {
+  local i
+  for ((i = 0; i < 150; i++)); do
+    if "$@"; then return 0; fi
+    sleep 0.1
+  done
+  return 1
+}
+
+# --- the searched tree: names a shell would misread, and bytes that are not
+# UTF-8 (these can only reach the window through the folder's contents).
+tree="$work/tree"
+mkdir -p "$tree/cartella con spazi" "$work/cwd" "$work/bin" "$work/records"
+spaced_name="$tree/cartella con spazi/nota \$(touch pwned) 'a' \"b\" \`touch pwned2\`.txt"
+latin1_name=$(printf '%s/\351t\351 \377.txt' "$tree")
+printf 'alfa\n' >"$spaced_name"
+printf 'beta\n' >"$latin1_name"
+printf 'gamma\n' >"$tree/piano.txt"
+
+# The stand-in editor: the first name the program looks for, first on PATH.
+cat >"$work/bin/gnome-text-editor" <<SCRIPT
+#!/bin/sh
+record="$work/records/\$\$"
+printf '%s\\0' "\$@" > "\$record.part" && mv "\$record.part" "\$record"
+SCRIPT
+chmod +x "$work/bin/gnome-text-editor"
+
+# --- a private X server on a free display.
+exec {display_fd}>"$work/display"
+Xvfb -displayfd "$display_fd" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+exec {display_fd}>&-
+wait_for test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+export DISPLAY=":$(head -n1 "$work/display")"
+unset WAYLAND_DISPLAY QT_QPA_PLATFORM
+
+(cd "$work/cwd" && PATH="$work/bin:$PATH" exec "$program") >"$work/app.log" 2>&1 &
+app_pid=$!
+
+window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Scandilo$' | head -n1) ||
+  fail "the window did not appear: $(cat "$work/app.log")"
+
+# Positions inside the window, from its fixed layout.
+click_at() { xdotool mousemove --window "$window" "$1" "$2" click 1; }
+type_into() {
+  click_at "$1" "$2"
+  xdotool key --clearmodifiers ctrl+a
+  xdotool type --delay 10 -- "$3"
+}
+search() {
+  type_into 100 20 "$1"   # txtPercorso
+  type_into 100 52 "$2"   # txtTesto
+  click_at 412 52         # Command1, "Trova"
+}
+record_count() { find "$work/records" -type f ! -name '*.part' | wc -l; }
+
+# A double-click waits in the X queue until the run is over: the window
+# takes no input while it searches.
+open_first_result_and_check() {
+  local expected=$1 before
+  before=$(record_count)
+  xdotool mousemove --window "$window" 60 90 click --repeat 2 --delay 60 1
+  wait_for test "$(record_count)" -gt "$before" || fail "no editor was started for $expected"
+  [ "$(record_count)" -eq $((before + 1)) ] || fail "more than one editor was started"
+  local record
+  record=$(find "$work/records" -type f ! -name '*.part' -newer "$work/display" -printf '%T@ %p\n' | sort -n | tail -n1 | cut -d' ' -f2-)
+  printf '%s\0' "$expected" >"$work/expected"
+  cmp -s "$work/expected" "$record" || {
+    od -c "$record" | head -n 20 >&2
+    fail "the editor did not receive exactly $(printf '%q' "$expected")"
+  }
+  touch "$work/display"
+}
+
+search "$tree" "alfa"
+open_first_result_and_check "$spaced_name"
+echo "ok: a path with spaces, quotes and shell syntax reached the editor unchanged"
+
+search "$tree" "BETA"
+open_first_result_and_check "$latin1_name"
+echo "ok: a name that is not UTF-8 reached the editor unchanged"
+
+search "$tree" "gamma"
+open_first_result_and_check "$tree/piano.txt"
+echo "ok: a plain path reached the editor"
+
+if [ -n "$(find "$work" -name 'pwned*' -print -quit)" ]; then
+  fail "a shell ran part of a file name"
+fi
+echo "ok: nothing of the names was run"
+
+search "$work/manca" "alfa"
+box=$(timeout 15 xdotool search --sync --onlyvisible --name '^Brenvo1$' | head -n1) ||
+  fail "the Brenvo1 box did not appear for a missing folder"
+echo "ok: the Brenvo1 box appeared for a missing folder"
+xdotool windowfocus --sync "$box"
+xdotool key --clearmodifiers Return
+wait_for sh -c "! xdotool search --onlyvisible --name '^Brenvo1\$' >/dev/null" || fail "the box did not close on Enter"
+kill -0 "$app_pid" 2>/dev/null || fail "the program ended: $(cat "$work/app.log")"
+echo "ok: the box closed and the program goes on"

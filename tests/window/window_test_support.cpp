@@ -1,0 +1,74 @@
+#include "window_test_support.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStringList>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+
+namespace brenvo1::testing {
+
+void WriteFile(const std::string& folder, const std::string& relativePath, std::string_view content) {
+  const std::filesystem::path path = std::filesystem::path(folder) / relativePath;
+  std::filesystem::create_directories(path.parent_path());
+  std::ofstream out(path, std::ios::binary);
+  out.write(content.data(), static_cast<std::streamsize>(content.size()));
+  if (!out) throw std::runtime_error("cannot write " + path.string());
+}
+
+std::string ToBytes(const QString& text) { return text.toUtf8().toStdString(); }
+
+Form1Controls::Form1Controls(window::Form1& form)
+    : txtPercorso(form.findChild<platform::QtTextBox*>(QStringLiteral("txtPercorso"))),
+      Command1(form.findChild<QPushButton*>(QStringLiteral("Command1"))),
+      txtTesto(form.findChild<platform::QtTextBox*>(QStringLiteral("txtTesto"))),
+      lstFile(form.findChild<platform::QtListBox*>(QStringLiteral("lstFile"))) {
+  if (!txtPercorso || !Command1 || !txtTesto || !lstFile) throw std::runtime_error("a control of Form1 is missing");
+}
+
+std::vector<std::string> Form1Controls::Items() const {
+  std::vector<std::string> items;
+  for (int i = 0; i < lstFile->ListCount(); ++i) items.push_back(lstFile->List(i));
+  return items;
+}
+
+StandInEditor::StandInEditor() : savedPath_(qgetenv("PATH")) {
+  if (!folder_.isValid()) return;
+  QDir(folder_.path()).mkdir(QStringLiteral("records"));
+  const QString script = folder_.filePath(QStringLiteral("gnome-text-editor"));
+  QFile file(script);
+  file.open(QIODevice::WriteOnly);
+  // The record is written under a temporary name and renamed, so a reader
+  // never sees half of it.
+  file.write(
+      "#!/bin/sh\n"
+      "record=\"" + records().toUtf8() + "/$$\"\n"
+      "printf '%s\\0' \"$@\" > \"$record.part\" && mv \"$record.part\" \"$record\"\n");
+  file.close();
+  file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  qputenv("PATH", folder_.path().toUtf8() + ":" + savedPath_);
+}
+
+StandInEditor::~StandInEditor() { qputenv("PATH", savedPath_); }
+
+std::vector<std::vector<std::string>> StandInEditor::Starts() const {
+  std::vector<std::vector<std::string>> starts;
+  const QStringList names = QDir(records()).entryList({}, QDir::Files, QDir::Name);
+  for (const QString& name : names) {
+    if (name.endsWith(QStringLiteral(".part"))) continue;
+    QFile file(QDir(records()).filePath(name));
+    file.open(QIODevice::ReadOnly);
+    const QByteArray bytes = file.readAll();
+    std::vector<std::string> arguments;
+    qsizetype start = 0;
+    for (qsizetype end = bytes.indexOf('\0'); end >= 0; end = bytes.indexOf('\0', start)) {
+      arguments.emplace_back(bytes.constData() + start, static_cast<std::size_t>(end - start));
+      start = end + 1;
+    }
+    starts.push_back(std::move(arguments));
+  }
+  return starts;
+}
+
+}  // namespace brenvo1::testing

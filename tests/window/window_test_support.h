@@ -1,0 +1,67 @@
+#pragma once
+
+// Helpers shared by the window tests: files with raw-byte names, the
+// window's controls looked up by their object names, a launcher that
+// records instead of starting anything, and a stand-in text editor.
+
+#include <QByteArray>
+#include <QPushButton>
+#include <QString>
+#include <QTemporaryDir>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/qt/qt_list_box.h"
+#include "platform/qt/qt_text_box.h"
+#include "platform/window_services.h"
+#include "window/form1.h"
+
+namespace brenvo1::testing {
+
+// Writes content to folder/relativePath, creating the folders on the way.
+// relativePath is raw bytes and may be anything a file name may be.
+void WriteFile(const std::string& folder, const std::string& relativePath, std::string_view content);
+
+std::string ToBytes(const QString& text);
+
+struct Form1Controls {
+  explicit Form1Controls(window::Form1& form);
+  platform::QtTextBox* txtPercorso;
+  QPushButton* Command1;
+  platform::QtTextBox* txtTesto;
+  platform::QtListBox* lstFile;
+  std::vector<std::string> Items() const;
+};
+
+class RecordingLauncher : public platform::ProgramLauncher {
+ public:
+  bool OpenInTextEditor(std::string_view path) override {
+    opened.emplace_back(path);
+    return true;
+  }
+  std::vector<std::string> opened;
+};
+
+// A folder holding an executable "gnome-text-editor", the first editor the
+// program looks for, which saves the arguments it was started with, each
+// ended by a NUL byte, to a file of its own in records(). While it lives,
+// PATH starts with its folder.
+class StandInEditor {
+ public:
+  StandInEditor();
+  ~StandInEditor();
+  StandInEditor(const StandInEditor&) = delete;
+  StandInEditor& operator=(const StandInEditor&) = delete;
+
+  bool IsValid() const { return folder_.isValid(); }
+  QString records() const { return folder_.filePath(QStringLiteral("records")); }
+  // The argument lists of every start so far, each as a list of raw bytes.
+  std::vector<std::vector<std::string>> Starts() const;
+
+ private:
+  QTemporaryDir folder_;
+  QByteArray savedPath_;
+};
+
+}  // namespace brenvo1::testing
