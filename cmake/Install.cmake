@@ -8,13 +8,9 @@ if(NOT TARGET brenvo1)
   return()
 endif()
 
-option(BRENVO1_INSTALL_SCAN
-  "Install brenvo1-scan, the program's search run for the terminal, next to the program" ON)
-
-install(TARGETS brenvo1 RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-if(BRENVO1_INSTALL_SCAN)
-  install(TARGETS brenvo1-scan RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-endif()
+# brenvo1-scan goes along: the window's search run from a terminal, which
+# also lets an installed copy be checked without a display.
+install(TARGETS brenvo1 brenvo1-scan RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/brenvo1.desktop
   DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/brenvo1.svg
@@ -55,10 +51,8 @@ Esamina i file .txt, .bas, .cls, .frm, .vbp, .hds, .bds, .lds, .dss e .dse.
 Scandilo searches a folder and all folders below it for a text, ignoring
 case, and lists the files that contain it; a double-click on a listed file
 opens it in the desktop's text editor. It examines files named .txt, .bas,
-.cls, .frm, .vbp, .hds, .bds, .lds, .dss and .dse.]=])
-if(BRENVO1_INSTALL_SCAN)
-  string(APPEND CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "\n\nbrenvo1-scan CARTELLA TESTO runs the same search from a terminal.")
-endif()
+.cls, .frm, .vbp, .hds, .bds, .lds, .dss and .dse.
+
+brenvo1-scan CARTELLA TESTO runs the same search from a terminal.]=])
 
 include(CPack)
