@@ -1,0 +1,303 @@
+// Search runs on a real tree through a file system that fails on demand:
+// every call of every kind the engine makes is failed in turn, and real
+// entries are removed between two calls. Whatever fails, the hits outside
+// the failed entry are listed, the box names exactly the failed entry, the
+// pointer is reset, nothing stays open, and the next run is whole again.
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <iterator>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "platform/posix_file_system.h"
+#include "search/search_run.h"
+#include "tests/fake_window.h"
+#include "tests/hostile/fault_injecting_file_system.h"
+#include "tests/hostile/temp_tree.h"
+
+namespace brenvo1::testing {
+namespace {
+
+using platform::MousePointer;
+using search::RunOutcome;
+using search::RunStatus;
+using Items = std::vector<std::string>;
+
+int OpenDescriptorCount() {
+  int count = 0;
+  if (DIR* dir = ::opendir("/proc/self/fd")) {
+    while (::readdir(dir) != nullptr) ++count;
+    ::closedir(dir);
+  }
+  return count;
+}
+
+// Remembers, for each listed item, how many file-system calls had begun
+// when it was listed.
+class StampingWindow : public FakeWindow {
+ public:
+  explicit StampingWindow(const FaultInjectingFileSystem& fs) : fs_(fs) {}
+  void AddItem(std::string_view item) override {
+    FakeWindow::AddItem(item);
+    stamps.push_back(fs_.total_calls());
+  }
+  void Clear() override {
+    FakeWindow::Clear();
+    stamps.clear();
+  }
+  std::vector<std::size_t> stamps;
+
+ private:
+  const FaultInjectingFileSystem& fs_;
+};
+
+bool IsWithin(const std::string& path, const std::string& entry) {
+  return path == entry || (path.size() > entry.size() && path.compare(0, entry.size(), entry) == 0 &&
+                           path[entry.size()] == '/');
+}
+
+class FaultInjectionTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const std::string big(600 * 1024, 'x');
+    tree.File("a.txt", "prima riga\nTrovami qui\n");
+    tree.File("b.bas", "niente da vedere");
+    tree.File("empty.txt", "");
+    tree.File("notes.md", "trovami, ma non sono un candidato");
+    tree.File("big.txt", big + "TROVAMI");  // read in several pieces
+    tree.File("sub1/c.frm", "Private Sub trovami()");
+    tree.File("sub1/d.cls", std::string("\xFF\xFEt\0r\0o\0v\0a\0m\0i\0", 16));
+    tree.File("sub1/deep/e.txt", "... trovami");
+    tree.File("sub1/deep/f.txt", "no");
+    tree.File("sub2/g.vbp", "trovami");
+    tree.File("sub2/h.txt", "no");
+    tree.Link("twin", "sub1");  // the same tree reached twice
+    tree.Link("sub2/up", "..");  // back to the start folder
+    window.txtPercorso.text = tree.root();
+    window.txtTesto.text = "trovami";
+  }
+
+  RunOutcome Run() { return search::Command1_Click(window.controls(), fs); }
+
+  // The run with nothing failing, for reference.
+  void RunWhole() {
+    fs.Reset();
+    const RunOutcome outcome = Run();
+    ASSERT_EQ(outcome.status, RunStatus::Completed);
+    ASSERT_TRUE(window.boxes.empty());
+    whole_items = window.items;
+    whole_stamps = window.stamps;
+    whole_calls = fs.calls();
+  }
+
+  // The run is over and left nothing behind: pointer back, nothing open.
+  void ExpectCleanEnd(const std::string& context) {
+    EXPECT_EQ(window.pointer, MousePointer::Default) << context;
+    ASSERT_FALSE(window.pointer_history.empty()) << context;
+    EXPECT_EQ(window.pointer_history.front(), MousePointer::Hourglass) << context;
+    EXPECT_EQ(window.pointer_history.back(), MousePointer::Default) << context;
+    EXPECT_EQ(fs.live_streams(), 0) << context;
+    EXPECT_EQ(fs.live_folders(), 0) << context;
+    EXPECT_EQ(OpenDescriptorCount(), descriptors_before) << context;
+  }
+
+  // A run after the faulty one, with nothing failing, finds everything.
+  void ExpectNextRunWhole(const std::string& context) {
+    fs.Reset();
+    window.boxes.clear();
+    window.pointer_history.clear();
+    const RunOutcome outcome = Run();
+    EXPECT_EQ(outcome.status, RunStatus::Completed) << context;
+    EXPECT_EQ(window.items, whole_items) << context;
+    EXPECT_TRUE(window.boxes.empty()) << context;
+    ExpectCleanEnd(context + ", next run");
+  }
+
+  void ResetWindow() {
+    window.boxes.clear();
+    window.pointer_history.clear();
+  }
+
+  TempTree tree;
+  platform::PosixFileSystem posix;
+  FaultInjectingFileSystem fs{posix};
+  StampingWindow window{fs};
+  int descriptors_before = OpenDescriptorCount();
+  Items whole_items;
+  std::vector<std::size_t> whole_stamps;
+  std::vector<FaultInjectingFileSystem::CallRecord> whole_calls;
+};
+
+TEST_F(FaultInjectionTest, WholeRunReachesEveryKindOfCall) {
+  RunWhole();
+  const std::string& r = tree.root();
+  EXPECT_EQ(whole_items, (Items{r + "/a.txt", r + "/big.txt", r + "/sub1/c.frm", r + "/sub1/d.cls",
+                                r + "/sub1/deep/e.txt", r + "/sub2/g.vbp", r + "/twin/c.frm", r + "/twin/d.cls",
+                                r + "/twin/deep/e.txt"}));
+  for (const FsCall kind : kAllFsCalls) EXPECT_GT(fs.count(kind), 0u) << NameOf(kind);
+  EXPECT_GT(fs.count(FsCall::Read), fs.count(FsCall::OpenTextFile)) << "big.txt takes several reads";
+  ExpectCleanEnd("whole run");
+}
+
+// Fails each call of each kind in turn. What the failed entry hides is what
+// the whole run listed inside that entry after the call had begun.
+TEST_F(FaultInjectionTest, EveryFailedCallSkipsExactlyItsEntry) {
+  RunWhole();
+  const std::vector<FaultInjectingFileSystem::CallRecord> calls = whole_calls;
+  ASSERT_GT(calls.size(), 20u);
+  std::size_t nth[kAllFsCalls.size()] = {};
+  for (const auto& call : calls) {
+    const std::size_t n = ++nth[static_cast<std::size_t>(call.kind)];
+    const std::string context = std::string(NameOf(call.kind)) + " #" + std::to_string(n) + " on " + call.entry;
+    SCOPED_TRACE(context);
+
+    fs.Reset();
+    fs.FailNth(call.kind, n);
+    ResetWindow();
+    const RunOutcome outcome = Run();
+
+    if (call.kind == FsCall::FolderExists) {
+      EXPECT_EQ(outcome.status, RunStatus::FolderMissing);
+      EXPECT_TRUE(window.items.empty());
+      ASSERT_EQ(window.boxes.size(), 1u);
+      EXPECT_EQ(window.boxes[0].text, search::kFolderMissingMessage);
+      EXPECT_TRUE(window.boxes[0].details.empty());
+    } else {
+      Items expected;
+      for (std::size_t i = 0; i < whole_items.size(); ++i) {
+        const bool hidden = IsWithin(whole_items[i], call.entry) && whole_stamps[i] >= call.sequence;
+        if (!hidden) expected.push_back(whole_items[i]);
+      }
+      EXPECT_EQ(window.items, expected);
+      EXPECT_EQ(outcome.status, RunStatus::CompletedWithSkips);
+      EXPECT_EQ(outcome.skipped, Items{call.entry});
+      ASSERT_EQ(window.boxes.size(), 1u);
+      EXPECT_EQ(window.boxes[0].text, "File o cartelle non leggibili: 1");
+      EXPECT_EQ(window.boxes[0].details, Items{call.entry});
+    }
+    ExpectCleanEnd(context);
+    ExpectNextRunWhole(context);
+  }
+}
+
+TEST_F(FaultInjectionTest, EveryFileFailingToOpenIsNamedInWalkOrder) {
+  RunWhole();
+  Items opened;
+  for (const auto& call : whole_calls) {
+    if (call.kind == FsCall::OpenTextFile) opened.push_back(call.entry);
+  }
+  fs.Reset();
+  fs.FailEvery(FsCall::OpenTextFile);
+  ResetWindow();
+  const RunOutcome outcome = Run();
+  EXPECT_TRUE(window.items.empty());
+  EXPECT_EQ(outcome.skipped, opened);
+  ASSERT_EQ(window.boxes.size(), 1u);
+  EXPECT_EQ(window.boxes[0].text, "File o cartelle non leggibili: " + std::to_string(opened.size()));
+  EXPECT_EQ(window.boxes[0].details, opened);
+  ExpectCleanEnd("every open fails");
+  ExpectNextRunWhole("every open fails");
+}
+
+TEST_F(FaultInjectionTest, StartFolderVanishingAfterTheCheck) {
+  RunWhole();
+  const std::string root = tree.root();
+  const std::string moved = root + ".gone";
+  fs.Reset();
+  fs.AfterCall([&](const FaultInjectingFileSystem::CallRecord& call) {
+    if (call.kind == FsCall::FolderExists) std::rename(root.c_str(), moved.c_str());
+  });
+  ResetWindow();
+  const RunOutcome outcome = Run();
+  std::rename(moved.c_str(), root.c_str());
+  EXPECT_EQ(fs.count(FsCall::FolderExists), 1u);
+  EXPECT_TRUE(window.items.empty());
+  EXPECT_EQ(outcome.status, RunStatus::CompletedWithSkips);
+  ASSERT_EQ(window.boxes.size(), 1u);
+  EXPECT_EQ(window.boxes[0].text, "File o cartelle non leggibili: 1");
+  EXPECT_EQ(window.boxes[0].details, Items{root});
+  ExpectCleanEnd("start folder vanished");
+  ExpectNextRunWhole("start folder vanished");
+}
+
+// Entries taken away or swapped after their folder was listed, on the real
+// file system: the engine meets the genuine errors, not injected ones.
+TEST_F(FaultInjectionTest, EntriesChangingAfterTheListing) {
+  RunWhole();
+  const std::string& r = tree.root();
+  struct Case {
+    const char* name;
+    std::function<void()> change;
+    std::function<void()> undo;
+    Items skipped;
+    Items lost;
+  };
+  const std::vector<Case> cases = {
+      {"file removed", [&] { tree.Remove("a.txt"); }, [&] { tree.File("a.txt", "Trovami qui"); },
+       {r + "/a.txt"}, {r + "/a.txt"}},
+      {"folder removed", [&] { tree.Rename("sub2", "sub2.away"); }, [&] { tree.Rename("sub2.away", "sub2"); },
+       {r + "/sub2"}, {r + "/sub2/g.vbp"}},
+      // Opened without blocking and found not to be a regular file: neither
+      // read nor reported.
+      {"file swapped for a FIFO",
+       [&] {
+         tree.Remove("a.txt");
+         tree.Fifo("a.txt");
+       },
+       [&] {
+         tree.Remove("a.txt");
+         tree.File("a.txt", "Trovami qui");
+       },
+       {}, {r + "/a.txt"}},
+      {"file swapped for a folder",
+       [&] {
+         tree.Remove("a.txt");
+         tree.Folder("a.txt");
+       },
+       [&] {
+         tree.Remove("a.txt");
+         tree.File("a.txt", "Trovami qui");
+       },
+       {}, {r + "/a.txt"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs.Reset();
+    bool changed = false;
+    fs.AfterCall([&](const FaultInjectingFileSystem::CallRecord& call) {
+      if (!changed && call.kind == FsCall::Files && call.entry == r) {
+        changed = true;
+        c.change();
+      }
+    });
+    ResetWindow();
+    const RunOutcome outcome = Run();
+    c.undo();
+    ASSERT_TRUE(changed);
+    Items expected;
+    std::copy_if(whole_items.begin(), whole_items.end(), std::back_inserter(expected), [&](const std::string& item) {
+      return std::find(c.lost.begin(), c.lost.end(), item) == c.lost.end();
+    });
+    EXPECT_EQ(window.items, expected);
+    EXPECT_EQ(outcome.skipped, c.skipped);
+    if (c.skipped.empty()) {
+      EXPECT_TRUE(window.boxes.empty());
+    } else {
+      ASSERT_EQ(window.boxes.size(), 1u);
+      EXPECT_EQ(window.boxes[0].text, "File o cartelle non leggibili: " + std::to_string(c.skipped.size()));
+      EXPECT_EQ(window.boxes[0].details, c.skipped);
+    }
+    ExpectCleanEnd(c.name);
+    ExpectNextRunWhole(c.name);
+  }
+}
+
+}  // namespace
+}  // namespace brenvo1::testing
