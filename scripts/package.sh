@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Builds the Debian package of the program into out/ and prints its path on
+# standard output (build messages go to standard error), so
+#   deb=$(scripts/package.sh)
+# works. Installs missing Debian packages.
+#
+# Install the package, with its dependencies, and remove it again:
+#   sudo apt install ./out/brenvo1_*.deb
+#   sudo apt remove brenvo1
+# Then "Scandilo" is in the desktop's menu (Accessori / Utility), and
+# brenvo1-scan CARTELLA TESTO runs the same search in a terminal.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/deps.sh build >&2
+# dpkg-shlibdeps works out the package's dependencies from the programs.
+if ! command -v dpkg-shlibdeps >/dev/null 2>&1; then
+  SUDO=""
+  [ "$(id -u)" -ne 0 ] && SUDO=sudo
+  echo "Installing: dpkg-dev" >&2
+  $SUDO apt-get update -qq >&2
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends dpkg-dev >&2
+fi
+
+BUILD_DIR=${BUILD_DIR:-build-package}
+cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
+  -DBRENVO1_TESTS=OFF -DBRENVO1_BENCH=OFF -DBRENVO1_FUZZ=OFF >&2
+cmake --build "$BUILD_DIR" -j"$(nproc)" --target brenvo1 brenvo1-scan >&2
+
+rm -rf "$BUILD_DIR/cpack"
+cpack --config "$BUILD_DIR/CPackConfig.cmake" -G DEB -B "$BUILD_DIR/cpack" >&2
+
+debs=("$BUILD_DIR"/cpack/brenvo1_*.deb)
+if [ ${#debs[@]} -ne 1 ] || [ ! -f "${debs[0]}" ]; then
+  echo "package.sh: expected one brenvo1_*.deb in $BUILD_DIR/cpack" >&2
+  exit 1
+fi
+mkdir -p out
+# One package in out/, so that ./out/brenvo1_*.deb names just this one.
+rm -f out/brenvo1_*.deb
+mv "${debs[0]}" out/
+echo "$PWD/out/$(basename "${debs[0]}")"
