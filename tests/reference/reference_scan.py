@@ -17,6 +17,7 @@ work the same as shallow ones.
 import codecs
 import os
 import re
+import resource
 import stat
 import sys
 
@@ -294,6 +295,15 @@ def main(argv):
     return status
 
 
+def allow_one_descriptor_per_level():
+    # The walk keeps each folder on the current path open; a chain deeper
+    # than the soft limit on open files must still be walked to its end.
+    soft, hard = resource.getrlimit(resource.RLIMIT_NOFILE)
+    if soft != hard:
+        resource.setrlimit(resource.RLIMIT_NOFILE, (hard, hard))
+    sys.setrecursionlimit(max(sys.getrecursionlimit(), 4 * hard + 100))
+
+
 if __name__ == "__main__":
-    sys.setrecursionlimit(20000)  # one level of the walk takes a few frames
+    allow_one_descriptor_per_level()
     sys.exit(main(sys.argv))
