@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# Makes docs/screenshot.png from the real program in an Xvfb server: types a
+# folder and a search text, clicks "Trova" and captures the window with the
+# hits listed. Needs xvfb, xdotool and imagemagick (for "import").
+# Usage: scripts/screenshot.sh [OUTPUT.png]    (BUILD_DIR picks the build)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+output=${1:-docs/screenshot.png}
+BUILD_DIR=${BUILD_DIR:-build-run}
+for tool in Xvfb xdotool import; do
+  command -v "$tool" >/dev/null 2>&1 || { echo "screenshot.sh: $tool is missing (packages xvfb, xdotool, imagemagick)" >&2; exit 2; }
+done
+cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release -DBRENVO1_TESTS=OFF >/dev/null
+cmake --build "$BUILD_DIR" -j2 --target brenvo1 >/dev/null
+
+# A short, readable path for the picture; removed again at the end.
+base=/tmp/brenvo1-screenshot
+work=$(mktemp -d)
+xvfb_pid=""
+app_pid=""
+cleanup() {
+  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  wait 2>/dev/null || true
+  rm -rf "$work" "$base"
+}
+trap cleanup EXIT
+
+rm -rf "$base"
+project="$base/Lavori"
+mkdir -p "$project/Gestionale/Moduli" "$project/Gestionale/Maschere" "$project/Magazzino" "$project/Documenti"
+write() { mkdir -p "$(dirname "$1")"; printf '%s\n' "$2" >"$1"; }
+write "$project/Gestionale/Gestionale.vbp" "Form=Maschere\\frmClienti.frm"
+write "$project/Gestionale/Moduli/Clienti.bas" "Public Function CercaCliente(Codice As String) As Boolean"
+write "$project/Gestionale/Moduli/Fatture.bas" "' Totale della fattura per il cliente"
+write "$project/Gestionale/Moduli/Utilità.bas" "Public Sub Attendi()"
+write "$project/Gestionale/Maschere/frmClienti.frm" "Caption = \"Anagrafica CLIENTI\""
+write "$project/Gestionale/Maschere/frmOrdini.frm" "Caption = \"Ordini del cliente\""
+write "$project/Gestionale/Maschere/frmAvvio.frm" "Caption = \"Avvio\""
+write "$project/Gestionale/Classi/Cliente.cls" "Private mCodiceCliente As String"
+write "$project/Magazzino/Articoli.cls" "Private mGiacenza As Long"
+write "$project/Magazzino/Scorte.bas" "' Riordino per cliente e fornitore"
+write "$project/Documenti/Note riunione.txt" "Chiamare il cliente Rossi per l'offerta."
+write "$project/Documenti/Elenco clienti.txt" "Bianchi, Rossi, Verdi"
+write "$project/Documenti/Leggimi.txt" "Istruzioni di installazione."
+
+exec {display_fd}>"$work/display"
+Xvfb -displayfd "$display_fd" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+exec {display_fd}>&-
+for ((i = 0; i < 100; i++)); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || { echo "screenshot.sh: Xvfb did not start" >&2; exit 1; }
+export DISPLAY=":$(head -n1 "$work/display")"
+unset WAYLAND_DISPLAY QT_QPA_PLATFORM
+
+"$BUILD_DIR/window/brenvo1" >"$work/app.log" 2>&1 &
+app_pid=$!
+window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Scandilo$' | head -n1)
+
+type_into() {
+  xdotool mousemove --window "$window" "$1" "$2" click 1
+  xdotool key --clearmodifiers ctrl+a
+  xdotool type --delay 15 -- "$3"
+}
+type_into 100 20 "$project"
+type_into 100 52 "cliente"
+xdotool mousemove --window "$window" 412 52 click 1
+# Select the second hit, then move the pointer out of the way.
+xdotool mousemove --window "$window" 120 104 click 1
+xdotool mousemove 1000 740
+sleep 1
+
+mkdir -p "$(dirname "$output")"
+import -window "$window" "$output"
+echo "screenshot.sh: wrote $output"
