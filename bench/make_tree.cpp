@@ -129,7 +129,7 @@ struct Plant {
   bool atEnd = false;
 };
 
-struct FileSpec {
+struct PlannedFile {
   std::size_t folder = 0;
   std::string name;
   bool candidate = false;
@@ -192,7 +192,7 @@ std::string FileName(RandomStream& random, std::uint64_t index, std::string_view
 }
 
 // Spreads budget over the files by weights drawn from the size classes.
-void AssignSizes(RandomStream& random, std::vector<FileSpec*>& files, double budget) {
+void AssignSizes(RandomStream& random, std::vector<PlannedFile*>& files, double budget) {
   std::vector<std::uint64_t> weights;
   unsigned __int128 total = 0;
   for (std::size_t i = 0; i < files.size(); ++i) {
@@ -232,9 +232,9 @@ class TreeWriter {
     binary_ = std::make_unique<TextPool>(MakeRandomBytes(poolRandom, kPoolBytes), "\n");
   }
 
-  void WriteFile(const std::string& path, const FileSpec& spec) {
+  void WriteFile(const std::string& path, const PlannedFile& planned) {
     content_.clear();
-    if (spec.size > 0 || !spec.plants.empty()) Fill(spec);
+    if (planned.size > 0 || !planned.plants.empty()) Fill(planned);
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0) FailErrno("cannot create", path);
     std::size_t done = 0;
@@ -253,25 +253,25 @@ class TreeWriter {
   std::uint64_t written() const { return written_; }
 
  private:
-  void Fill(const FileSpec& spec) {
-    if (spec.encoding == Encoding::Utf8Bom) content_ += "\xEF\xBB\xBF";
-    if (spec.encoding == Encoding::Utf16Le) content_ += "\xFF\xFE";
+  void Fill(const PlannedFile& planned) {
+    if (planned.encoding == Encoding::Utf8Bom) content_ += "\xEF\xBB\xBF";
+    if (planned.encoding == Encoding::Utf16Le) content_ += "\xFF\xFE";
 
     // Planted lines sit at random line starts, or at the very end; a mixed
     // file also switches encoding halfway.
     std::vector<std::pair<std::uint64_t, const Plant*>> cuts;
-    for (const auto& plant : spec.plants) cuts.emplace_back(plant.atEnd ? spec.size : random_.Below(spec.size + 1), &plant);
-    if (spec.encoding == Encoding::Mixed) cuts.emplace_back(spec.size / 2, nullptr);
+    for (const auto& plant : planned.plants) cuts.emplace_back(plant.atEnd ? planned.size : random_.Below(planned.size + 1), &plant);
+    if (planned.encoding == Encoding::Mixed) cuts.emplace_back(planned.size / 2, nullptr);
     std::sort(cuts.begin(), cuts.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
 
     std::uint64_t at = 0;
     int segment = 0;
     for (const auto& [offset, plant] : cuts) {
-      AppendFiller(spec.encoding, segment++, offset - at);
+      AppendFiller(planned.encoding, segment++, offset - at);
       at = offset;
       if (plant != nullptr) AppendPlant(*plant);
     }
-    AppendFiller(spec.encoding, segment, spec.size - at);
+    AppendFiller(planned.encoding, segment, planned.size - at);
   }
 
   void AppendFiller(Encoding encoding, int segment, std::uint64_t size) {
@@ -355,52 +355,52 @@ int Run(const Options& options) {
   const double bigCandidateBytes = kBigFileBytes * kBigCandidateFiles * s / static_cast<double>(bigCandidates);
   const double bigOtherBytes = bigOthers == 0 ? 0 : kBigFileBytes * kBigOtherFiles * s / static_cast<double>(bigOthers);
 
-  std::vector<FileSpec> files;
+  std::vector<PlannedFile> files;
   files.reserve(candidateCount + otherCount);
-  std::vector<FileSpec*> sized, sizedOthers;
+  std::vector<PlannedFile*> sized, sizedOthers;
   for (std::uint64_t i = 0; i < candidateCount + otherCount; ++i) {
-    FileSpec spec;
-    spec.folder = static_cast<std::size_t>(layout.Below(folders.size()));
-    spec.candidate = i < candidateCount;
-    if (spec.candidate) {
-      spec.encoding = PickWeighted(layout, kCandidateEncodings);
-      spec.name = FileName(layout, i, VaryCase(layout, PickWeighted(layout, kCandidateExtensions)));
+    PlannedFile planned;
+    planned.folder = static_cast<std::size_t>(layout.Below(folders.size()));
+    planned.candidate = i < candidateCount;
+    if (planned.candidate) {
+      planned.encoding = PickWeighted(layout, kCandidateEncodings);
+      planned.name = FileName(layout, i, VaryCase(layout, PickWeighted(layout, kCandidateExtensions)));
     } else {
       const auto extension = PickWeighted(layout, kOtherExtensions);
       const bool binary = extension == ".frx" || extension == ".ocx" || extension == ".dll" || extension == ".exe" ||
                           extension == ".o" || extension == ".png" || extension == ".zip" || extension == ".pdf";
-      spec.encoding = binary ? Encoding::Binary : (layout.Below(3) == 0 ? Encoding::Utf8 : Encoding::Ascii);
-      spec.name = FileName(layout, i, extension);
+      planned.encoding = binary ? Encoding::Binary : (layout.Below(3) == 0 ? Encoding::Utf8 : Encoding::Ascii);
+      planned.name = FileName(layout, i, extension);
     }
-    files.push_back(std::move(spec));
+    files.push_back(std::move(planned));
   }
 
   // The first few files of each kind are the big ones; the rest share what
   // is left of the budget. A big candidate file holds its planted text at
   // its very end, so that a search has to read all of it.
   for (std::uint64_t i = 0; i < files.size(); ++i) {
-    auto& spec = files[i];
-    const bool bigCandidate = spec.candidate && i < bigCandidates;
-    const bool bigOther = !spec.candidate && i - candidateCount < bigOthers;
+    auto& planned = files[i];
+    const bool bigCandidate = planned.candidate && i < bigCandidates;
+    const bool bigOther = !planned.candidate && i - candidateCount < bigOthers;
     if (bigCandidate) {
       static constexpr std::array<Encoding, 3> kBigEncodings = {Encoding::Ascii, Encoding::Cp1252, Encoding::Utf8};
-      spec.encoding = kBigEncodings[i % kBigEncodings.size()];
-      spec.size = static_cast<std::uint64_t>(bigCandidateBytes);
-      if (spec.encoding == Encoding::Ascii) spec.plants.push_back({false, Encoding::Ascii, true});
-      if (spec.encoding == Encoding::Cp1252) spec.plants.push_back({true, Encoding::Cp1252, true});
+      planned.encoding = kBigEncodings[i % kBigEncodings.size()];
+      planned.size = static_cast<std::uint64_t>(bigCandidateBytes);
+      if (planned.encoding == Encoding::Ascii) planned.plants.push_back({false, Encoding::Ascii, true});
+      if (planned.encoding == Encoding::Cp1252) planned.plants.push_back({true, Encoding::Cp1252, true});
       continue;
     }
     if (bigOther) {
-      spec.encoding = Encoding::Binary;
-      spec.size = static_cast<std::uint64_t>(bigOtherBytes);
+      planned.encoding = Encoding::Binary;
+      planned.size = static_cast<std::uint64_t>(bigOtherBytes);
       continue;
     }
-    if (spec.candidate && layout.PerMille(kEmptyPerMille)) continue;  // stays empty
-    (spec.candidate ? sized : sizedOthers).push_back(&spec);
-    if (spec.encoding == Encoding::Binary) continue;
-    const Encoding asciiForm = spec.encoding == Encoding::Utf16Le ? Encoding::Utf16Le : Encoding::Ascii;
-    if (layout.PerMille(kHitPerMille)) spec.plants.push_back({false, asciiForm, false});
-    if (layout.PerMille(kHitPerMille)) spec.plants.push_back({true, AccentedForm(layout, spec.encoding), false});
+    if (planned.candidate && layout.PerMille(kEmptyPerMille)) continue;  // stays empty
+    (planned.candidate ? sized : sizedOthers).push_back(&planned);
+    if (planned.encoding == Encoding::Binary) continue;
+    const Encoding asciiForm = planned.encoding == Encoding::Utf16Le ? Encoding::Utf16Le : Encoding::Ascii;
+    if (layout.PerMille(kHitPerMille)) planned.plants.push_back({false, asciiForm, false});
+    if (layout.PerMille(kHitPerMille)) planned.plants.push_back({true, AccentedForm(layout, planned.encoding), false});
   }
   AssignSizes(layout, sized, kCandidateBytes * s - bigCandidateBytes * static_cast<double>(bigCandidates));
   AssignSizes(layout, sizedOthers, kOtherBytes * s - bigOtherBytes * static_cast<double>(bigOthers));
@@ -415,19 +415,19 @@ int Run(const Options& options) {
   std::vector<std::pair<std::string_view, std::string>> manifest;
   std::map<std::string, std::uint64_t> tally;
   std::uint64_t candidateBytes = 0, emptyCandidates = 0;
-  for (const auto& spec : files) {
-    const auto& folder = folders[spec.folder].relativePath;
-    const std::string relative = folder.empty() ? spec.name : folder + "/" + spec.name;
+  for (const auto& planned : files) {
+    const auto& folder = folders[planned.folder].relativePath;
+    const std::string relative = folder.empty() ? planned.name : folder + "/" + planned.name;
     const auto before = writer.written();
-    writer.WriteFile(options.outDir + "/" + relative, spec);
-    if (!spec.candidate) {
-      for (const auto& plant : spec.plants) ++tally[std::string("other files holding ") + std::string(plant.accented ? kAccentedWord : kAsciiWord)];
+    writer.WriteFile(options.outDir + "/" + relative, planned);
+    if (!planned.candidate) {
+      for (const auto& plant : planned.plants) ++tally[std::string("other files holding ") + std::string(plant.accented ? kAccentedWord : kAsciiWord)];
       continue;
     }
     candidateBytes += writer.written() - before;
     if (writer.written() == before) ++emptyCandidates;
-    ++tally["candidates " + std::string(EncodingName(spec.encoding))];
-    for (const auto& plant : spec.plants) {
+    ++tally["candidates " + std::string(EncodingName(planned.encoding))];
+    for (const auto& plant : planned.plants) {
       const auto word = plant.accented ? kAccentedWord : kAsciiWord;
       manifest.emplace_back(word, relative);
       ++tally["hits " + std::string(word) + " written as " + std::string(EncodingName(plant.form))];
