@@ -56,15 +56,16 @@ class FileDescriptor {
   int fd_;
 };
 
+// Reads up to the size the file had when it was opened, which spares the
+// read that would only report the end; a file whose size reads as zero
+// (as in /proc) is read until the end for real.
 class PosixTextStream : public TextStream {
  public:
-  PosixTextStream(int fd, off_t size) : fd_(fd), size_hint_(size) {}
+  PosixTextStream(int fd, off_t size) : fd_(fd), size_known_(size > 0), remaining_(static_cast<std::uint64_t>(size)) {}
 
   bool AtEndOfStream() override {
     if (at_end_) return true;
-    if (lookahead_used_ < lookahead_.size()) return false;
-    if (!started_ && size_hint_ > 0) return false;
-    // Size zero says little for some file systems (/proc): look for real.
+    if (size_known_ || lookahead_used_ < lookahead_.size()) return false;
     lookahead_.resize(4096);
     lookahead_.resize(ReadSome(lookahead_.data(), lookahead_.size()));
     lookahead_used_ = 0;
@@ -80,14 +81,23 @@ class PosixTextStream : public TextStream {
       return n;
     }
     if (at_end_) return 0;
-    return ReadSome(destination.data(), destination.size());
+    std::size_t wanted = destination.size();
+    if (size_known_) {
+      if (remaining_ == 0) {
+        at_end_ = true;
+        return 0;
+      }
+      wanted = static_cast<std::size_t>(std::min<std::uint64_t>(wanted, remaining_));
+    }
+    const std::size_t got = ReadSome(destination.data(), wanted);
+    remaining_ -= std::min<std::uint64_t>(remaining_, got);
+    return got;
   }
 
   void Close() override { fd_.Reset(); }
 
  private:
   std::size_t ReadSome(char* into, std::size_t size) {
-    started_ = true;
     if (fd_.get() < 0) ThrowError({}, EBADF, "read");
     for (;;) {
       const ssize_t got = ::read(fd_.get(), into, size);
@@ -101,8 +111,8 @@ class PosixTextStream : public TextStream {
   }
 
   FileDescriptor fd_;
-  off_t size_hint_;
-  bool started_ = false;
+  bool size_known_;
+  std::uint64_t remaining_;
   bool at_end_ = false;
   std::string lookahead_;
   std::size_t lookahead_used_ = 0;
@@ -162,8 +172,8 @@ class PosixFolder : public Folder {
  private:
   enum class Kind { File, SubFolder, Neither };
 
-  Kind KindOf(const struct dirent& entry) const {
-    switch (entry.d_type) {
+  Kind KindOf(const char* name, unsigned char type) const {
+    switch (type) {
       case DT_REG:
         return Kind::File;
       case DT_DIR:
@@ -175,7 +185,7 @@ class PosixFolder : public Folder {
         return Kind::Neither;  // FIFO, socket, device
     }
     struct stat st;
-    if (::fstatat(fd_.get(), entry.d_name, &st, 0) != 0) {
+    if (::fstatat(fd_.get(), name, &st, 0) != 0) {
       // A dangling link or a link loop is nothing to read. Any other failure
       // is counted as a file, so that a candidate among them is tried and,
       // when it fails, reported.
@@ -190,44 +200,36 @@ class PosixFolder : public Folder {
   void List() {
     if (listed_) return;
     if (list_error_ != 0) ThrowError(path_, list_error_, "list");
-    const int listing_fd = ::openat(fd_.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (listing_fd < 0) {
-      list_error_ = errno;
-      ThrowError(path_, list_error_, "list");
-    }
-    DIR* dir = ::fdopendir(listing_fd);
-    if (dir == nullptr) {
-      list_error_ = errno;
-      ::close(listing_fd);
-      ThrowError(path_, list_error_, "list");
-    }
+    // Reads the entries straight from the folder's own descriptor: no
+    // second descriptor and no directory stream to allocate per folder.
+    alignas(struct dirent64) char buffer[32 * 1024];
     for (;;) {
-      errno = 0;
-      const struct dirent* entry = ::readdir(dir);
-      if (entry == nullptr) {
-        if (errno != 0) {
-          list_error_ = errno;
-          ::closedir(dir);
-          files_.clear();
-          subfolders_.clear();
-          ThrowError(path_, list_error_, "list");
-        }
-        break;
+      const ssize_t got = ::getdents64(fd_.get(), buffer, sizeof buffer);
+      if (got == 0) break;
+      if (got < 0) {
+        if (errno == EINTR) continue;
+        list_error_ = errno;
+        files_.clear();
+        subfolders_.clear();
+        ThrowError(path_, list_error_, "list");
       }
-      const char* name = entry->d_name;
-      if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
-      switch (KindOf(*entry)) {
-        case Kind::File:
-          files_.emplace_back(name);
-          break;
-        case Kind::SubFolder:
-          subfolders_.emplace_back(name);
-          break;
-        case Kind::Neither:
-          break;
+      for (ssize_t at = 0; at < got;) {
+        const auto* entry = reinterpret_cast<const struct dirent64*>(buffer + at);
+        at += entry->d_reclen;
+        const char* name = entry->d_name;
+        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
+        switch (KindOf(name, entry->d_type)) {
+          case Kind::File:
+            files_.emplace_back(name);
+            break;
+          case Kind::SubFolder:
+            subfolders_.emplace_back(name);
+            break;
+          case Kind::Neither:
+            break;
+        }
       }
     }
-    ::closedir(dir);
     std::sort(files_.begin(), files_.end(), NameOrder);
     std::sort(subfolders_.begin(), subfolders_.end(), NameOrder);
     listed_ = true;

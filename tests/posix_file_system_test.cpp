@@ -90,6 +90,14 @@ TEST_F(PosixFileSystemTest, ReadsFilesAndTellsEmptyOnes) {
   EXPECT_EQ(ReadAll(*folder, "full.txt"), "hello world");
 }
 
+TEST_F(PosixFileSystemTest, FileWhoseSizeReadsAsZeroIsReadForReal) {
+  auto proc = service.GetFolder("/proc/self");
+  auto stream = proc->OpenTextFile("status");
+  ASSERT_NE(stream, nullptr);
+  EXPECT_FALSE(stream->AtEndOfStream());
+  EXPECT_NE(ReadAll(*proc, "status").find("Name:"), std::string::npos);
+}
+
 TEST_F(PosixFileSystemTest, FifoPutInPlaceOfAFileIsNotOpened) {
   auto folder = service.GetFolder(root);
   ASSERT_EQ(::mkfifo((root + "/late.txt").c_str(), 0644), 0);
