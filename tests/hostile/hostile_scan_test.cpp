@@ -148,17 +148,16 @@ TEST_F(RealDenial, UnreadableFileAndFolderAreListedAndTheRestIsFound) {
   EXPECT_EQ(result.exit_status, 3);
 }
 
-// KNOWN ENGINE FAULT, fails until the engine is mended: a folder that may be
-// read but not searched (r without x) can be listed, yet the POSIX service
-// lists a folder by opening "." relative to the folder's descriptor, which
-// needs search permission, so the whole folder is reported as unlistable.
-// What cannot be read here is each file in it, and that is what must be
-// named, as the Python reference does.
+// A folder that may be read but not searched (r without x) can be listed;
+// what cannot be read is each candidate file in it, and that is what is
+// named, not the folder. Listing such a folder by opening "." relative to
+// its descriptor fails, as that needs search permission.
 TEST_F(RealDenial, FolderReadableButNotSearchableNamesEachFileInIt) {
   const std::string& r = tree.root();
   tree.File("noexec/n.txt", "trovami");
   tree.File("noexec/other.txt", "nothing");
   tree.File("noexec/skipped-anyway.md", "trovami");
+  tree.File("noexec/inner/x.txt", "trovami");
   tree.Chmod("noexec", 0755 & ~0111);
   tree.File("z.txt", "trovami");
 
@@ -166,7 +165,8 @@ TEST_F(RealDenial, FolderReadableButNotSearchableNamesEachFileInIt) {
   ASSERT_FALSE(result.timed_out);
   EXPECT_EQ(result.out, Lines({r + "/z.txt"}));
   EXPECT_EQ(result.err,
-            Lines({"File o cartelle non leggibili: 2", r + "/noexec/n.txt", r + "/noexec/other.txt"}));
+            Lines({"File o cartelle non leggibili: 3", r + "/noexec/n.txt", r + "/noexec/other.txt",
+                   r + "/noexec/inner"}));
   EXPECT_EQ(result.exit_status, 3);
 }
 
