@@ -1,6 +1,7 @@
 #include "window/form1.h"
 
 #include <exception>
+#include <stdexcept>
 #include <string>
 
 #include "platform/posix_file_system.h"
@@ -19,9 +20,11 @@ constexpr QRect kListGeometry{8, 80, 449, 446};
 
 }  // namespace
 
-Form1::Form1(QWidget* parent) : Form1(editorLauncher_, parent) {}
+Form1::Form1(QWidget* parent) : Form1(editorLauncher_, nullptr, parent) {}
 
-Form1::Form1(platform::ProgramLauncher& launcher, QWidget* parent) : QWidget(parent), launcher_(launcher) {
+Form1::Form1(platform::ProgramLauncher& launcher, FileSystemFactory createFileSystem, QWidget* parent)
+    : QWidget(parent), launcher_(launcher), createFileSystem_(std::move(createFileSystem)) {
+  if (!createFileSystem_) createFileSystem_ = [] { return std::make_unique<platform::PosixFileSystem>(); };
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("Scandilo"));
   setGeometry(kClientArea);
@@ -70,7 +73,8 @@ void Form1::CreateControls() {
 
 void Form1::Command1_Click() {
   try {
-    if (!fileSystem_) fileSystem_ = std::make_unique<platform::PosixFileSystem>();
+    if (!fileSystem_) fileSystem_ = createFileSystem_();
+    if (!fileSystem_) throw std::runtime_error("servizio dei file non disponibile");
     const search::SearchControls controls{screen_, *txtPercorso, *txtTesto, *lstFile, messageBox_};
     search::Command1_Click(controls, *fileSystem_);
   } catch (const std::exception& error) {

@@ -2,6 +2,7 @@
 
 #include <QPushButton>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 #include "platform/editor_launcher.h"
@@ -21,9 +22,14 @@ class Form1 : public QWidget {
   Q_OBJECT
 
  public:
+  using FileSystemFactory = std::function<std::unique_ptr<platform::FileSystemService>()>;
+
   explicit Form1(QWidget* parent = nullptr);
-  // Opens results through launcher instead of the desktop's text editor.
-  explicit Form1(platform::ProgramLauncher& launcher, QWidget* parent = nullptr);
+  // Opens results through launcher instead of the desktop's text editor and,
+  // when createFileSystem is given, searches through the service it makes
+  // instead of the POSIX one.
+  explicit Form1(platform::ProgramLauncher& launcher, FileSystemFactory createFileSystem = nullptr,
+                 QWidget* parent = nullptr);
   ~Form1() override;
 
  public slots:
@@ -45,6 +51,7 @@ class Form1 : public QWidget {
   platform::QtMessageBox messageBox_{this};
   platform::EditorLauncher editorLauncher_;
   platform::ProgramLauncher& launcher_;
+  FileSystemFactory createFileSystem_;
   // Created by the first search and kept for the later ones.
   std::unique_ptr<platform::FileSystemService> fileSystem_;
 };

@@ -7,9 +7,12 @@
 #include <QTest>
 #include <QTimer>
 
+#include "platform/posix_file_system.h"
 #include "window_test_support.h"
 
+using brenvo1::platform::FileSystemService;
 using brenvo1::testing::Form1Controls;
+using brenvo1::testing::RecordingLauncher;
 using brenvo1::testing::WriteFile;
 using brenvo1::window::Form1;
 
@@ -48,6 +51,15 @@ void InspectNextBox(BoxSeen& seen) {
     }
   });
 }
+
+// A file system that fails in a way the engine does not expect.
+class BrokenFileSystem : public FileSystemService {
+ public:
+  bool FolderExists(std::string_view) override { throw std::runtime_error("disco guasto"); }
+  std::unique_ptr<brenvo1::platform::Folder> GetFolder(std::string_view) override {
+    throw std::runtime_error("disco guasto");
+  }
+};
 
 }  // namespace
 
@@ -120,6 +132,41 @@ class Form1SearchTest : public QObject {
     QVERIFY(seen.okButton);
     QVERIFY(seen.modal);
     QVERIFY(seen.busyPointer);
+    QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+    QCOMPARE(controls.lstFile->ListCount(), 0);
+  }
+
+  void fileSystemIsMadeByTheFirstSearchAndKept() {
+    RecordingLauncher launcher;
+    int made = 0;
+    Form1 form(launcher, [&made] {
+      ++made;
+      return std::make_unique<brenvo1::platform::PosixFileSystem>();
+    });
+    Form1Controls controls(form);
+    QCOMPARE(made, 0);
+    controls.txtPercorso->setText(tree_.path());
+    controls.txtTesto->setText(QStringLiteral("ciao"));
+    controls.Command1->click();
+    controls.Command1->click();
+    QCOMPARE(made, 1);
+    QCOMPARE(controls.lstFile->ListCount(), 3);
+  }
+
+  void unexpectedFailureIsShownAndLeavesTheWindowUsable() {
+    RecordingLauncher launcher;
+    Form1 form(launcher, [] { return std::make_unique<BrokenFileSystem>(); });
+    Form1Controls controls(form);
+    form.show();
+    controls.txtPercorso->setText(tree_.path());
+    BoxSeen seen;
+    InspectNextBox(seen);
+    controls.Command1->click();
+    QVERIFY(seen.shown);
+    QCOMPARE(seen.title, QStringLiteral("Brenvo1"));
+    QCOMPARE(seen.text, QStringLiteral("Errore durante la ricerca: disco guasto"));
+    QCOMPARE(seen.buttonCount, 1);
+    QVERIFY(!seen.busyPointer);
     QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
     QCOMPARE(controls.lstFile->ListCount(), 0);
   }
