@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -24,6 +25,9 @@ int main(int, char**) {
   brenvo1::window::GuardStart();
   QApplication application(qtArgc, qtArgv);
   brenvo1::window::StopGuardingStart();
+  // Lets the desktop match the window with the installed launcher and icon.
+  QGuiApplication::setDesktopFileName(QStringLiteral("brenvo1"));
+  QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("brenvo1")));
 
   // Qt's own texts (the details button of a message box, the text boxes'
   // context menu) in Italian, like the rest of the window.
