@@ -1,0 +1,57 @@
+// What the result list costs as it grows, offscreen: appending one item,
+// and painting the list right after an append (what a search run pays at
+// most once per display frame).
+// Usage: brenvo1-list-bench [MAX_ITEMS]
+
+#include <QApplication>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "platform/qt/qt_list_box.h"
+
+namespace {
+
+using Milliseconds = std::chrono::duration<double, std::milli>;
+
+std::string ItemPath(int n) { return "/home/utente/Lavori/Gestionale/Moduli/file" + std::to_string(n) + ".bas"; }
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  const int maxItems = argc > 1 ? std::max(1000, std::atoi(argv[1])) : 200000;
+  int qtArgc = 1;
+  QApplication application(qtArgc, argv);
+
+  brenvo1::platform::QtListBox list;
+  list.setGeometry(8, 80, 449, 446);
+  list.show();
+  QCoreApplication::processEvents();
+
+  std::printf("%9s %16s %18s\n", "items", "append (us)", "paint (ms)");
+  int count = 0;
+  for (int target = 1000; target <= maxItems; target *= (target < 10000 ? 10 : 2)) {
+    std::vector<std::string> paths;
+    for (int n = count; n < target; ++n) paths.push_back(ItemPath(n));
+    const auto start = std::chrono::steady_clock::now();
+    for (const std::string& path : paths) list.AddItem(path);
+    const Milliseconds appending = std::chrono::steady_clock::now() - start;
+    const double perAppend = appending.count() * 1000.0 / static_cast<double>(paths.size());
+    count = target;
+
+    double bestPaint = 1e9;
+    for (int round = 0; round < 9; ++round) {
+      list.AddItem(ItemPath(count++));
+      const auto before = std::chrono::steady_clock::now();
+      list.Refresh();
+      list.FinishRefresh();
+      bestPaint = std::min(bestPaint, Milliseconds(std::chrono::steady_clock::now() - before).count());
+    }
+    std::printf("%9d %16.3f %18.3f\n", count, perAppend, bestPaint);
+  }
+  return 0;
+}
