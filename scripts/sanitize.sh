@@ -41,6 +41,12 @@ cmake -S . -B "$BUILD_DIR" \
   "$@"
 cmake --build "$BUILD_DIR" -j"$JOBS"
 
+# Tells tests that start the programs themselves that these run sanitized:
+# AddressSanitizer reserves terabytes of address space, so a limit on it
+# (RLIMIT_AS) stops the program at start, and LeakSanitizer needs /proc, so
+# it cannot run in a chroot without one.
+export BRENVO1_SANITIZED=1
+
 cd "$BUILD_DIR"
 echo "== Every test under AddressSanitizer and UndefinedBehaviorSanitizer"
 QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$JOBS"
