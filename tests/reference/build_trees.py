@@ -179,6 +179,10 @@ TRICKY_CONTENTS = {
     "kelvin.txt": "\u212a".encode(),
     "long_s.txt": "\u017f".encode(),
     "sharp_s.txt": "stra\u00dfe".encode(),
+    "double_s.txt": b"strasse",
+    "i_combining_dot.txt": "i\u0307".encode(),
+    "inner_bom.txt": b"a\xef\xbb\xbfb",
+    "bom_then_text.txt": b"\xef\xbb\xbfabc",
     "capital_sharp_s.txt": "STRA\u1e9eE".encode(),
     "dotted_capital_i.txt": "\u0130stanbul".encode(),
     "final_sigma.txt": "\u1f40\u03b4\u03c5\u03c3\u03c3\u03b5\u03cd\u03c2".encode(),
@@ -424,6 +428,20 @@ def build_unreadable_tree(root):
     write(os.path.join(root, "listless", "inner.txt"), b"segreto\n")
     write(os.path.join(root, "passonly", "inner.txt"), b"segreto\n")
     symlink("closed", os.path.join(root, "link_to_closed"))
+    symlink("closed/inner.txt", os.path.join(root, "link_into_closed.txt"))
+    symlink("closed/inner.txt", os.path.join(root, "link_into_closed.log"))
+    # Listed but not searched: names are known, kinds only from the listing.
+    unsearchable = os.path.join(root, "unsearchable")
+    write(os.path.join(unsearchable, "a.txt"), b"segreto\n")
+    write(os.path.join(unsearchable, "b.log"), b"segreto\n")
+    write(os.path.join(unsearchable, "empty.bas"), b"")
+    write(os.path.join(unsearchable, "sub", "c.txt"), b"segreto\n")
+    symlink("a.txt", os.path.join(unsearchable, "link.txt"))
+    symlink("nowhere", os.path.join(unsearchable, "dangling.cls"))
+    symlink("sub", os.path.join(unsearchable, "dirlink.frm"))
+    symlink("..", os.path.join(unsearchable, "up"))
+    os.mkfifo(os.path.join(unsearchable, "pipe.txt"))
+    os.chmod(unsearchable, 0o444)
     os.chmod(os.path.join(root, "closed"), 0)
     os.chmod(os.path.join(root, "listless"), 0o300)  # can enter, cannot list
     os.chmod(os.path.join(root, "passonly"), 0o111)

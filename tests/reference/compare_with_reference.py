@@ -32,6 +32,7 @@ import reference_scan  # noqa: E402
 REFERENCE = os.path.join(HERE, "reference_scan.py")
 SOURCE_ROOT = os.path.dirname(os.path.dirname(HERE))
 TIMEOUT_SECONDS = 120
+MEMORY_LIMIT_BYTES = 4 << 30
 DIFFERENCES_SHOWN = 5
 NOBODY = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"]
 MISSING = b"Impossibile trovare il percorso\n"
@@ -52,7 +53,8 @@ GENERAL_TEXTS = [b(t) for t in [
     "\ufffd", b"citt\xe0", b"CITT\xc0", b"\xc0\xaf", "À¯", "í\u00a0€", "\u00e2\u201aA", "😀",
     b"\x81", "\u0081", "\u13a0", "ǆ", "\U00010428", "ﬀ", "ff", "-rf", "--help",
     "$(touch pwned)", "*", "ostile", "citta\u0300", "citta", "\t", " ", b"\xff\xfe",
-    b"\xff", "\u00c3", "5 \u03bcm", "Stra\u00dfe", "\x01",
+    b"\xff", "\u00c3", "5 \u03bcm", "Stra\u00dfe", "\x01", "\ufeff", "\ufeffabc",
+    "\u00ef\u00bb\u00bf", "a\ufeffb",
 ]]
 
 CHUNK_TEXTS = [b(t) for t in [
@@ -78,9 +80,16 @@ class Comparison:
 
     @staticmethod
     def run(command, cwd, env=None, preexec_fn=None):
+        def limit_memory_then(more=preexec_fn):
+            # A walk that loops grows without end; it must fail alone rather
+            # than take the machine's memory before its timeout.
+            resource.setrlimit(resource.RLIMIT_AS, (MEMORY_LIMIT_BYTES, MEMORY_LIMIT_BYTES))
+            if more is not None:
+                more()
+
         process = subprocess.Popen(command, cwd=cwd, env=env, stdin=subprocess.DEVNULL,
                                    stdout=subprocess.PIPE, stderr=subprocess.PIPE,
-                                   start_new_session=True, preexec_fn=preexec_fn)
+                                   start_new_session=True, preexec_fn=limit_memory_then)
         try:
             out, err = process.communicate(timeout=TIMEOUT_SECONDS)
         except subprocess.TimeoutExpired:
@@ -268,6 +277,7 @@ class Comparison:
         cases = [(start, t) for t in UNREADABLE_TEXTS] + [
             (closed, b"segreto"), (os.path.join(root, "listless"), b""),
             (os.path.join(root, "passonly"), b""), (os.path.join(closed, "inner"), b"x"),
+            (os.path.join(root, "unsearchable"), b""),
             (os.path.join(root, "link_to_closed"), b"")]
         for folder, text in cases:
             self.compare(f"unreadable entries, folder {folder}, text {text!r}",

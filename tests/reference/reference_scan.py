@@ -15,6 +15,7 @@ work the same as shallow ones.
 """
 
 import codecs
+import errno
 import os
 import re
 import resource
@@ -174,11 +175,30 @@ def folder_exists(path):
 FILE, FOLDER, NEITHER = "file", "folder", "neither"
 
 
-def _kind(name, folder_fd):
+def _kind_from_listing(entry):
+    """The kind as the folder listing tells it, for a folder that can be
+    listed but not searched. A link (or an entry of unknown type) cannot be
+    followed there; it is taken as a file, so a candidate name is reported
+    as unreadable and any other name is passed over."""
+    try:
+        if entry.is_dir(follow_symlinks=False):
+            return FOLDER, None
+        if entry.is_symlink() or entry.is_file(follow_symlinks=False):
+            return FILE, None
+    except OSError:
+        return FILE, None  # the listing did not say, and stat is denied
+    return NEITHER, None  # FIFO, socket, device
+
+
+def _kind(entry, name, folder_fd):
     try:
         info = os.stat(name, dir_fd=folder_fd)  # follows links
-    except OSError:
-        return NEITHER, None  # dangling link, link loop, vanished entry
+    except (FileNotFoundError, NotADirectoryError):
+        return NEITHER, None  # dangling link, vanished entry
+    except OSError as error:
+        if error.errno == errno.ELOOP:
+            return NEITHER, None  # link loop
+        return _kind_from_listing(entry)
     if stat.S_ISREG(info.st_mode):
         return FILE, info
     if stat.S_ISDIR(info.st_mode):
@@ -223,12 +243,12 @@ class Scan:
         self._ancestors.append((info.st_dev, info.st_ino))
         try:
             try:
-                names = [os.fsencode(name) for name in os.listdir(fd)]
+                entries = {os.fsencode(entry.name): entry for entry in os.scandir(fd)}
             except OSError:
                 self.skipped.append(path)
                 return
-            names.sort(key=name_order_key)
-            kinds = {name: _kind(name, fd) for name in names}
+            names = sorted(entries, key=name_order_key)
+            kinds = {name: _kind(entries[name], name, fd) for name in names}
             for name in names:
                 if kinds[name][0] == FILE and is_candidate(name):
                     self._examine_file(path, fd, name)
@@ -236,7 +256,7 @@ class Scan:
                 kind, entry_info = kinds[name]
                 if kind != FOLDER:
                     continue
-                if (entry_info.st_dev, entry_info.st_ino) in self._ancestors:
+                if entry_info and (entry_info.st_dev, entry_info.st_ino) in self._ancestors:
                     continue
                 self._scan_subfolder(join_path(path, name), fd, name)
         finally:

@@ -305,20 +305,35 @@ class WalkTest(unittest.TestCase):
                 result = self.scan(*args)
                 self.assertEqual((result.returncode, result.stdout), (2, b""))
 
-    def test_unreadable_entries(self):
+    def scan_unprivileged(self, *args):
         # Root is never denied, so as root the run drops to nobody.
         prefix = []
         if os.geteuid() == 0:
             prefix = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"]
             os.chmod(self.tmp.name, 0o755)
+        return subprocess.run(prefix + [sys.executable, os.path.join(HERE, "reference_scan.py"),
+                                        *args],
+                              capture_output=True, timeout=60,
+                              env=dict(os.environ, PYTHONDONTWRITEBYTECODE="1"))
+
+    def test_folder_listed_but_not_searchable(self):
+        os.chmod(os.path.join(self.root, "Alt"), 0o444)
+        result = self.scan_unprivileged(self.root, "ciao")
+        os.chmod(os.path.join(self.root, "Alt"), 0o755)
+        r = self.root.encode()
+        # x.txt is a regular file by the listing and cannot be opened; the
+        # link "again" has no candidate name and cannot be followed.
+        self.assertEqual(result.stdout, b"".join(r + p + b"\n" for p in [
+            b"/A.BAS", b"/b.txt", b"/sub/z.frm"]))
+        self.assertEqual(result.stderr, b"File o cartelle non leggibili: 1\n" + r + b"/Alt/x.txt\n")
+        self.assertEqual(result.returncode, 3)
+
+    def test_unreadable_entries(self):
         os.chmod(os.path.join(self.root, "b.txt"), 0)
         os.chmod(os.path.join(self.root, "empty.txt"), 0)
         os.chmod(os.path.join(self.root, "note.text"), 0)  # never opened
         os.chmod(os.path.join(self.root, "sub", "deeper"), 0)
-        result = subprocess.run(prefix + [sys.executable, os.path.join(HERE, "reference_scan.py"),
-                                          self.root, "ciao"],
-                                capture_output=True, timeout=60,
-                                env=dict(os.environ, PYTHONDONTWRITEBYTECODE="1"))
+        result = self.scan_unprivileged(self.root, "ciao")
         for name in ["b.txt", "empty.txt", "note.text"]:
             os.chmod(os.path.join(self.root, name), 0o644)
         os.chmod(os.path.join(self.root, "sub", "deeper"), 0o755)
