@@ -101,6 +101,7 @@ void Form1::ShowError(const char* prefix, const std::exception& error) {
   try {
     messageBox_.Show(std::string(prefix) + error.what());
   } catch (...) {
+    // Out of memory even for the box: the window goes on as it is.
   }
 }
 
