@@ -1,6 +1,5 @@
 #include "platform/qt/qt_list_box.h"
 
-#include <QCoreApplication>
 #include <QMouseEvent>
 #include <stdexcept>
 
@@ -37,11 +36,9 @@ void QtListBox::FinishRefresh() {
 
 void QtListBox::PaintNow() {
   repaintOwed_ = false;
-  // The view lays its rows out lazily, from a timer of the event loop, and
-  // shows or hides its scroll bar through a queued call: both are done
-  // here, delivering only the calls queued for this list, never input.
+  // The view lays its rows out lazily, from a timer of the event loop that
+  // does not run during a search; the layout also sizes the scroll bar.
   executeDelayedItemsLayout();
-  QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
   // Painting the rows also paints whatever else of the window is waiting
   // for a paint (the scroll bar), and flushes it all to the screen.
   viewport()->repaint();
