@@ -202,6 +202,15 @@ TRICKY_CONTENTS = {
     "dash_text.txt": b"-rf --help",
     "shell_text.txt": b"$(touch pwned) `id` *",
     "c1_control.txt": b"\xc2\x81",
+    # "AB" in UTF-16 bytes, but only at an odd offset: not in the text.
+    "utf16le_odd_offset_ab.txt": b"\xff\xfe\x58\x41\x00\x42\x00\x59",
+    "utf16be_odd_offset_ab.txt": b"\xfe\xff\x58\x00\x41\x00\x42\x59",
+    "utf16le_ab.txt": b"\xff\xfe" + "AB".encode("utf-16-le"),
+    "utf16le_deseret.txt": b"\xff\xfe" + "x\U00010400y".encode("utf-16-le"),
+    "utf16be_deseret_small.txt": b"\xfe\xff" + "x\U00010428y".encode("utf-16-be"),
+    "utf16be_kelvin.txt": b"\xfe\xff" + "\u212a".encode("utf-16-be"),
+    "utf16le_capital_s.txt": b"\xff\xfe" + "S".encode("utf-16-le"),
+    "utf8_bom_then_ff_fe.txt": b"\xef\xbb\xbf\xff\xfeA\x00",
 }
 
 # Names that break careless handling; all hold the word "ostile".
@@ -264,6 +273,11 @@ def build_hostile_tree(root):
     symlink("x.txt", os.path.join(start, "dirlink.frm"))
     symlink("../outside.txt", os.path.join(start, "filelink.txt"))
     symlink("top.txt", os.path.join(start, "TOP_again.TXT"))
+    # Files the kernel reports as empty that still have text to read.
+    for source, name in [("/proc/version", "proc_version.txt"),
+                         ("/proc/sys/kernel/ostype", "proc_ostype.bas")]:
+        if os.path.exists(source):
+            symlink(source, os.path.join(start, name))
     os.link(os.path.join(start, "top.txt"), os.path.join(start, "hardlink.txt"))
 
     # Odd names, as files and as folders.
@@ -333,9 +347,14 @@ def build_chunk_tree(root):
     for start in (CHUNK - 4, CHUNK - 2, CHUNK):
         write(os.path.join(root, "split", f"utf16_pair_at_{start}.txt"),
               _place(CHUNK + 64, start, pair, filler=b"-\x00", prefix=b"\xff\xfe"))
+        write(os.path.join(root, "split", f"utf16be_kelvin_at_{start}.txt"),
+              _place(CHUNK + 64, start, "\u212a\u212a".encode("utf-16-be"), filler=b"\x00-",
+                     prefix=b"\xfe\xff"))
     for start in range(CHUNK - 3, CHUNK + 1):
         write(os.path.join(root, "split", f"euro_at_{start}.txt"),
               _place(CHUNK + 64, start, "€".encode()))
+        write(os.path.join(root, "split", f"emoji_at_{start}.txt"),
+              _place(CHUNK + 64, start, "\U0001f600".encode()))
         write(os.path.join(root, "split", f"kelvin_at_{start}.txt"),
               _place(CHUNK + 64, start, "\u212a".encode()))
     write(os.path.join(root, "split", "cut_euro.txt"), _place(CHUNK + 64, CHUNK - 2, b"\xe2\x82A"))

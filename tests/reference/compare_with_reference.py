@@ -54,12 +54,14 @@ GENERAL_TEXTS = [b(t) for t in [
     b"\x81", "\u0081", "\u13a0", "ǆ", "\U00010428", "ﬀ", "ff", "-rf", "--help",
     "$(touch pwned)", "*", "ostile", "citta\u0300", "citta", "\t", " ", b"\xff\xfe",
     b"\xff", "\u00c3", "5 \u03bcm", "Stra\u00dfe", "\x01", "\ufeff", "\ufeffabc",
-    "\u00ef\u00bb\u00bf", "a\ufeffb",
+    "\u00ef\u00bb\u00bf", "a\ufeffb", "AB", "ab", "tt\ufffd\u00e0", "A\ufffd", "\U00010400", "Linux",
+    b"\xe2\x82\xe2\x82\xac", b"citt\xc3",
 ]]
 
 CHUNK_TEXTS = [b(t) for t in [
     "CITTÀ non è", "città NON È", b"CITT\xc0 non \xe8", "non è", "\U0001d11e", "€",
     "\u00e2\u201aA", "\u00e2\u201a\u00ac", "\u00c3A", "à", "\u00c3\u00a0", "k", "\u212a", "À",
+    "\U0001f600", "\u00f0\u0178\u02dc\u20ac", "kk",
     "\u00c0\ufffd", "\ufffd", "", "ttà n",
 ]] + build_trees.long_text_arguments()
 
@@ -181,6 +183,10 @@ class Comparison:
         os.makedirs(folder)
         self.check_engine("usage: no arguments", [], folder, 2, b"", None)
         self.check_engine("usage: folder only", [folder], folder, 2, b"", None)
+        self.check_engine("usage: three arguments", [folder, "x", "y"], folder, 2, b"", None)
+        self.check_engine("usage: an option alone", ["--help"], folder, 2, b"", None)
+        self.check_engine("an option-like folder is a folder", ["--help", "x"], folder,
+                          1, b"", MISSING)
         self.check_engine("missing folder", [os.path.join(folder, "nessuna"), "x"], folder,
                           1, b"", MISSING)
         self.check_engine("empty folder path", ["", "x"], folder, 1, b"", MISSING)
@@ -228,6 +234,7 @@ class Comparison:
             (root, "startlink"), (root, "startlink/"), (root, "start/sib1"),
             (root, "start/x.txt"), (root, "-dash"), (root, b"strano\n\xe9"),
             (root, "elsewhere/back/.."),  # the lexical parent, not the link target's
+            (root, "start/sib1/.."), ("/", "/../.." + start),
             (start, "../../../" + os.path.basename(self.work) + "/paths/start"),
         ]
         for cwd, folder in forms:
