@@ -12,6 +12,9 @@ QtListBox::QtListBox(QWidget* parent) : QListView(parent), model_(new ResultList
   setUniformItemSizes(true);
   setSelectionMode(QAbstractItemView::SingleSelection);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
+  // A path too long for the list keeps its file name in sight; the whole
+  // path is in the item's tooltip.
+  setTextElideMode(Qt::ElideMiddle);
 }
 
 void QtListBox::Clear() { model_->Clear(); }

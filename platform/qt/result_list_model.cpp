@@ -19,7 +19,7 @@ int ResultListModel::rowCount(const QModelIndex& parent) const { return parent.i
 
 QVariant ResultListModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= Count()) return {};
-  if (role != Qt::DisplayRole && role != Qt::AccessibleTextRole) return {};
+  if (role != Qt::DisplayRole && role != Qt::ToolTipRole && role != Qt::AccessibleTextRole) return {};
   const std::string& item = At(index.row());
   return QString::fromUtf8(item.data(), static_cast<qsizetype>(item.size()));
 }

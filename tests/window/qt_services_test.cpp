@@ -52,6 +52,7 @@ class QtServicesTest : public QObject {
     const QString shown = list.model()->index(0, 0).data().toString();
     QCOMPARE(shown, QStringLiteral("/dati/\uFFFDt\uFFFD.txt"));
     QCOMPARE(list.model()->index(1, 0).data().toString(), QStringLiteral("/dati/città.txt"));
+    QCOMPARE(list.model()->index(1, 0).data(Qt::ToolTipRole).toString(), QStringLiteral("/dati/città.txt"));
   }
 
   void listIndexAndSelectionFollowTheView() {

@@ -7,13 +7,13 @@
 # Exit status 77 (skipped) when Xvfb or xdotool is not installed.
 set -euo pipefail
 
-program=$(realpath "$1")
 for tool in Xvfb xdotool; do
   if ! command -v "$tool" >/dev/null 2>&1; then
     echo "skipped: $tool is not installed"
     exit 77
   fi
 done
+program=$(realpath "$1")
 
 work=$(mktemp -d)
 xvfb_pid=""
