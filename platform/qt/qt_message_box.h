@@ -8,7 +8,7 @@
 namespace brenvo1::platform {
 
 // A modal QMessageBox with the caption "Brenvo1", no icon and one OK button;
-// details, when there are any, go one per line into its unfoldable part.
+// details, when there are any, go one per line into the text it can unfold.
 class QtMessageBox : public MessageBox {
  public:
   explicit QtMessageBox(QWidget* parent) : parent_(parent) {}

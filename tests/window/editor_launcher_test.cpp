@@ -68,7 +68,7 @@ bool WaitForFile(const fs::path& path) {
 std::string RecordingProgram(const fs::path& folder) {
   const std::string dir = folder.string();
   return "#!/bin/sh\n"
-         "printf '%s\\0' \"$@\" > '" + dir + "/args.part' && /bin/mv '" + dir + "/args.part' '" + dir + "/args'\n"
+         "printf '%s\\0' \"$@\" > '" + dir + "/args.new' && /bin/mv '" + dir + "/args.new' '" + dir + "/args'\n"
          "echo $PPID > '" + dir + "/parent'\n"
          "i=0\n"
          "while [ ! -e '" + dir + "/release' ] && [ $i -lt 300 ]; do /bin/sleep 0.1; i=$((i+1)); done\n"

@@ -31,7 +31,7 @@ struct BoxSeen {
 
 // Looks at the modal box from inside its own event loop, then closes it
 // with its OK button, as the user would.
-void InspectNextBox(BoxSeen& seen) {
+void LookAtNextBox(BoxSeen& seen) {
   QTimer::singleShot(0, [&seen] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     if (box == nullptr) return;
@@ -121,7 +121,7 @@ class Form1SearchTest : public QObject {
 
     controls.txtPercorso->setText(tree_.path() + QStringLiteral("/nowhere"));
     BoxSeen seen;
-    InspectNextBox(seen);
+    LookAtNextBox(seen);
     controls.Command1->click();
 
     QVERIFY(seen.shown);
@@ -160,7 +160,7 @@ class Form1SearchTest : public QObject {
     form.show();
     controls.txtPercorso->setText(tree_.path());
     BoxSeen seen;
-    InspectNextBox(seen);
+    LookAtNextBox(seen);
     controls.Command1->click();
     QVERIFY(seen.shown);
     QCOMPARE(seen.title, QStringLiteral("Brenvo1"));
@@ -176,7 +176,7 @@ class Form1SearchTest : public QObject {
     Form1Controls controls(form);
     controls.txtPercorso->setText(tree_.path() + QStringLiteral("/a.txt"));
     BoxSeen seen;
-    InspectNextBox(seen);
+    LookAtNextBox(seen);
     controls.Command1->click();
     QVERIFY(seen.shown);
     QCOMPARE(seen.text, QStringLiteral("Impossibile trovare il percorso"));

@@ -44,7 +44,7 @@ StandInEditor::StandInEditor() : savedPath_(qgetenv("PATH")) {
   file.write(
       "#!/bin/sh\n"
       "record=\"" + records().toUtf8() + "/$$\"\n"
-      "printf '%s\\0' \"$@\" > \"$record.part\" && mv \"$record.part\" \"$record\"\n");
+      "printf '%s\\0' \"$@\" > \"$record.new\" && mv \"$record.new\" \"$record\"\n");
   file.close();
   file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
   qputenv("PATH", folder_.path().toUtf8() + ":" + savedPath_);
@@ -56,7 +56,7 @@ std::vector<std::vector<std::string>> StandInEditor::Starts() const {
   std::vector<std::vector<std::string>> starts;
   const QStringList names = QDir(records()).entryList({}, QDir::Files, QDir::Name);
   for (const QString& name : names) {
-    if (name.endsWith(QStringLiteral(".part"))) continue;
+    if (name.endsWith(QStringLiteral(".new"))) continue;
     QFile file(QDir(records()).filePath(name));
     file.open(QIODevice::ReadOnly);
     const QByteArray bytes = file.readAll();
