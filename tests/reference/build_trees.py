@@ -381,6 +381,99 @@ def long_text_arguments():
     return [b"k" * 130000, b"S" * 120000]
 
 
+# --- random contents --------------------------------------------------------
+
+# Pieces of text whose decoding or folding is easy to get wrong.
+FRAGMENTS = ["a", "A", "b", "k", "K", "\u212a", "s", "S", "\u017f", "\u00df", "\u1e9e", "\u00e0",
+             "\u00c0", "\u00e8", "\u00c8", "\u00e7", "\u00c7", "\u00b5", "\u03bc", "\u039c",
+             "\u03c3", "\u03c2", "\u03a3", "\U0001f600", "\U00010400", "\U00010428", "\u0130",
+             "i", " ", "\n", "\u20ac", "\u0178", "\u00ff", "\u0160", "\u0161", "\ufffd", "ab",
+             "AB", "citt\u00e0", "CITT\u00c0"]
+JUNK = [b"\xc3", b"\xe2\x82", b"\xed\xa0\x80", b"\xc0\xaf", b"\xf4\x90\x80\x80", b"\x81", b"\xff",
+        b"\xef\xbb\xbf", b"\xf0\x9f\x98"]
+
+
+def _encode_fragment(fragment, rng, kind):
+    if kind == "utf16le":
+        return fragment.encode("utf-16-le")
+    if kind == "utf16be":
+        return fragment.encode("utf-16-be")
+    if kind == "mixed":
+        if rng.random() < 0.15:
+            return rng.choice(JUNK)
+        try:
+            if rng.random() < 0.5:
+                return fragment.encode("cp1252")
+        except UnicodeEncodeError:
+            pass
+    return fragment.encode("utf-8")
+
+
+def _random_content(rng, fragments):
+    kind = rng.choice(["utf8", "utf8bom", "mixed", "mixed", "utf16le", "utf16be"])
+    body = b"".join(_encode_fragment(f, rng, kind) for f in fragments)
+    if kind == "utf16le":
+        return b"\xff\xfe" + body + (b"\x3d\xd8" if rng.random() < 0.2 else b"")
+    if kind == "utf16be":
+        return b"\xfe\xff" + body + (b"\xdc" if rng.random() < 0.2 else b"")
+    return (b"\xef\xbb\xbf" if kind == "utf8bom" else b"") + body
+
+
+def build_random_tree(root, seed=7, files=300, large_files=12):
+    """Files of random pieces; the large ones have them packed around the
+    first read boundary, padded with filler that holds none of them."""
+    rng = random.Random(seed)
+    for i in range(files):
+        fragments = [rng.choice(FRAGMENTS) for _ in range(rng.randrange(1, 60))]
+        write(os.path.join(root, "f%02d" % (i % 17), "r%03d.txt" % i), _random_content(rng, fragments))
+    for i in range(large_files):
+        fragments = [rng.choice(FRAGMENTS) for _ in range(rng.randrange(20, 200))]
+        content = _random_content(rng, fragments)
+        utf16 = content[:2] in (b"\xff\xfe", b"\xfe\xff")
+        filler = {b"\xff\xfe": b"-\x00", b"\xfe\xff": b"\x00-"}.get(content[:2], b"-")
+        lead = content[:2] if utf16 else b""
+        body = content[2:] if utf16 else content
+        pad = CHUNK - rng.randrange(0, 300) - len(lead)
+        pad -= pad % len(filler)
+        write(os.path.join(root, "large", "l%02d.txt" % i),
+              lead + filler * (pad // len(filler)) + body + filler * 50)
+    return root
+
+
+def random_search_texts(root, seed=7, count=60):
+    """Pieces cut from the files' own text, each character swapped for
+    another of the same folding, so that most of them are hits; a few are
+    written in Windows-1252."""
+    import reference_scan as ref
+
+    rng = random.Random(seed)
+    table = ref.load_simple_case_folding()
+    same_folding = {}
+    for code, folded in table.items():
+        same_folding.setdefault(folded, {folded}).add(chr(code))
+    paths = sorted(os.path.join(folder, name) for folder, _, names in os.walk(root)
+                   for name in names)
+    texts = []
+    while len(texts) < count:
+        with open(rng.choice(paths), "rb") as f:
+            text = ref.decode_content(f.read())
+        text = text.strip("-")
+        if not text:
+            continue
+        start = rng.randrange(len(text))
+        piece = text[start:start + rng.randrange(1, 9)]
+        piece = "".join(rng.choice(sorted(same_folding.get(ref.fold(c), {c}))) for c in piece)
+        argument = piece.encode("utf-8")
+        try:
+            legacy = piece.encode("cp1252")
+            if rng.random() < 0.3 and ref.decode_search_text(legacy) == piece:
+                argument = legacy
+        except UnicodeEncodeError:
+            pass
+        texts.append(argument)
+    return texts
+
+
 # --- scale ------------------------------------------------------------------
 
 def build_wide_tree(root, count=33000):

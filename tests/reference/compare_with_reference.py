@@ -165,6 +165,7 @@ class Comparison:
             ("hostile", self.hostile_cases),
             ("paths", self.path_cases),
             ("chunks", self.chunk_cases),
+            ("random", self.random_cases),
             ("real", self.real_tree_cases),
             ("unreadable", self.unreadable_cases),
             ("scale", self.scale_cases),
@@ -263,6 +264,12 @@ class Comparison:
             self.compare(f"chunk tree, text {shown!r}", root, text, self.work)
         if not self.keep:
             shutil.rmtree(root)  # the largest tree; nothing later needs it
+
+    def random_cases(self):
+        root = build_trees.build_random_tree(os.path.join(self.work, "random"))
+        texts = build_trees.random_search_texts(root)
+        for text in texts + [b"\xc3\xa0\xc3", b"\xe2\x84", "\u00c3\u00a0".encode()]:
+            self.compare(f"random contents, text {text!r}", root, text, self.work)
 
     def real_tree_cases(self):
         snapshot = os.path.join(self.work, "source")
