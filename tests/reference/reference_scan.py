@@ -146,14 +146,14 @@ def normalise_path(path, cwd):
     if not path.startswith(b"/"):
         path = cwd + b"/" + path
     parts = []
-    for part in path.split(b"/"):
-        if part in (b"", b"."):
+    for component in path.split(b"/"):
+        if component in (b"", b"."):
             continue
-        if part == b"..":
-            if parts:
-                parts.pop()
+        if component == b"..":
+            if components:
+                components.pop()
             continue
-        parts.append(part)
+        components.append(component)
     return b"/" + b"/".join(parts)
 
 

@@ -278,7 +278,7 @@ class WalkTest(unittest.TestCase):
                               capture_output=True, timeout=60, cwd=cwd,
                               env=dict(os.environ, PYTHONDONTWRITEBYTECODE="1"))
 
-    def test_walk_order_links_and_special_files(self):
+    def test_walk_order_links_fifos_and_sockets(self):
         result = self.scan(self.root + "/./", "Ciao")
         r = self.root.encode()
         self.assertEqual(result.stdout, b"".join(r + p + b"\n" for p in [
