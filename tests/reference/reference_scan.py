@@ -145,7 +145,7 @@ def name_order_key(name):
 def normalise_path(path, cwd):
     if not path.startswith(b"/"):
         path = cwd + b"/" + path
-    parts = []
+    components = []
     for component in path.split(b"/"):
         if component in (b"", b"."):
             continue
@@ -154,7 +154,7 @@ def normalise_path(path, cwd):
                 components.pop()
             continue
         components.append(component)
-    return b"/" + b"/".join(parts)
+    return b"/" + b"/".join(components)
 
 
 def join_path(folder, name):
