@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <functional>
 #include <iterator>
 #include <cstdio>
@@ -234,19 +235,21 @@ TEST_F(FaultInjectionTest, EntriesChangingAfterTheListing) {
   const std::string& r = tree.root();
   struct Case {
     const char* name;
+    FsCall after;  // the change comes after the first call of this kind on this entry
+    std::string entry;
     std::function<void()> change;
     std::function<void()> undo;
     Items skipped;
     Items lost;
   };
   const std::vector<Case> cases = {
-      {"file removed", [&] { tree.Remove("a.txt"); }, [&] { tree.File("a.txt", "Trovami qui"); },
+      {"file removed", FsCall::Files, r, [&] { tree.Remove("a.txt"); }, [&] { tree.File("a.txt", "Trovami qui"); },
        {r + "/a.txt"}, {r + "/a.txt"}},
-      {"folder removed", [&] { tree.Rename("sub2", "sub2.away"); }, [&] { tree.Rename("sub2.away", "sub2"); },
+      {"folder removed", FsCall::Files, r, [&] { tree.Rename("sub2", "sub2.away"); }, [&] { tree.Rename("sub2.away", "sub2"); },
        {r + "/sub2"}, {r + "/sub2/g.vbp"}},
       // Opened without blocking and found not to be a regular file: neither
       // read nor reported.
-      {"file swapped for a FIFO",
+      {"file swapped for a FIFO", FsCall::Files, r,
        [&] {
          tree.Remove("a.txt");
          tree.Fifo("a.txt");
@@ -256,7 +259,7 @@ TEST_F(FaultInjectionTest, EntriesChangingAfterTheListing) {
          tree.File("a.txt", "Trovami qui");
        },
        {}, {r + "/a.txt"}},
-      {"file swapped for a folder",
+      {"file swapped for a folder", FsCall::Files, r,
        [&] {
          tree.Remove("a.txt");
          tree.Folder("a.txt");
@@ -266,13 +269,18 @@ TEST_F(FaultInjectionTest, EntriesChangingAfterTheListing) {
          tree.File("a.txt", "Trovami qui");
        },
        {}, {r + "/a.txt"}},
+      // Cut short between its opening and its reading: the file simply ends
+      // sooner, before the hit that was at its end.
+      {"file truncated while open", FsCall::OpenTextFile, r + "/big.txt",
+       [&] { std::filesystem::resize_file(tree.Path("big.txt"), 1000); },
+       [&] { tree.File("big.txt", std::string(600 * 1024, 'x') + "TROVAMI"); }, {}, {r + "/big.txt"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     fs.Reset();
     bool changed = false;
     fs.AfterCall([&](const FaultInjectingFileSystem::CallRecord& call) {
-      if (!changed && call.kind == FsCall::Files && call.entry == r) {
+      if (!changed && call.kind == c.after && call.entry == c.entry) {
         changed = true;
         c.change();
       }
