@@ -186,11 +186,12 @@ class PosixFolder : public Folder {
     }
     struct stat st;
     if (::fstatat(fd_.get(), name, &st, 0) != 0) {
-      // A dangling link or a link loop is nothing to read. Any other failure
-      // is counted as a file, so that a candidate among them is tried and,
-      // when it fails, reported.
+      // A dangling link or a link loop is nothing to read. An entry whose
+      // kind is hidden (its stat is denied) may be a folder with a whole
+      // tree behind it: it is tried as one, so that it is reported as
+      // unreadable, whatever its name, rather than passed over.
       const int error = errno;
-      return (error == ENOENT || error == ELOOP || error == ENOTDIR) ? Kind::Neither : Kind::File;
+      return (error == ENOENT || error == ELOOP || error == ENOTDIR) ? Kind::Neither : Kind::SubFolder;
     }
     if (S_ISREG(st.st_mode)) return Kind::File;
     if (S_ISDIR(st.st_mode)) return Kind::SubFolder;

@@ -176,17 +176,19 @@ FILE, FOLDER, NEITHER = "file", "folder", "neither"
 
 
 def _kind_from_listing(entry):
-    """The kind as the folder listing tells it, for a folder that can be
-    listed but not searched. A link (or an entry of unknown type) cannot be
-    followed there; it is taken as a file, so a candidate name is reported
-    as unreadable and any other name is passed over."""
+    """The kind as the folder listing tells it, when stat is denied. A link
+    (or an entry of unknown type) cannot be followed then: it may lead to a
+    folder, so it is taken as one and reported as unreadable, whatever its
+    name."""
     try:
         if entry.is_dir(follow_symlinks=False):
             return FOLDER, None
-        if entry.is_symlink() or entry.is_file(follow_symlinks=False):
+        if entry.is_symlink():
+            return FOLDER, None
+        if entry.is_file(follow_symlinks=False):
             return FILE, None
     except OSError:
-        return FILE, None  # the listing did not say, and stat is denied
+        return FOLDER, None  # the listing did not say, and stat is denied
     return NEITHER, None  # FIFO, socket, device
 
 

@@ -322,10 +322,12 @@ class WalkTest(unittest.TestCase):
         os.chmod(os.path.join(self.root, "Alt"), 0o755)
         r = self.root.encode()
         # x.txt is a regular file by the listing and cannot be opened; the
-        # link "again" has no candidate name and cannot be followed.
+        # link "again" cannot be followed, so it may hide a folder: it is
+        # reported too, although its name is no candidate.
         self.assertEqual(result.stdout, b"".join(r + p + b"\n" for p in [
             b"/A.BAS", b"/b.txt", b"/sub/z.frm"]))
-        self.assertEqual(result.stderr, b"File o cartelle non leggibili: 1\n" + r + b"/Alt/x.txt\n")
+        self.assertEqual(result.stderr, b"File o cartelle non leggibili: 2\n" + r + b"/Alt/x.txt\n" +
+                         r + b"/Alt/again\n")
         self.assertEqual(result.returncode, 3)
 
     def test_unreadable_entries(self):
