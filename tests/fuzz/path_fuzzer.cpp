@@ -1,6 +1,6 @@
 // The lexical path normaliser on arbitrary paths: the result is absolute,
-// holds no empty, "." or ".." part, is its own normal form, and keeps the
-// input's remaining parts in order.
+// holds no empty, "." or ".." component, is its own normal form, and keeps the
+// input's remaining components in order.
 
 #include <cstdint>
 #include <cstdio>
@@ -20,21 +20,21 @@ using brenvo1::platform::NormalizedAbsolutePath;
   std::abort();
 }
 
-std::vector<std::string_view> PartsOf(std::string_view path) {
-  std::vector<std::string_view> parts;
+std::vector<std::string_view> ComponentsOf(std::string_view path) {
+  std::vector<std::string_view> components;
   while (!path.empty()) {
     const auto slash = path.find('/');
-    parts.push_back(path.substr(0, slash));
+    components.push_back(path.substr(0, slash));
     path = slash == std::string_view::npos ? std::string_view{} : path.substr(slash + 1);
   }
-  return parts;
+  return components;
 }
 
-// True when every part of inner occurs in outer, in the same order.
+// True when every component of inner occurs in outer, in the same order.
 bool IsSubsequence(const std::vector<std::string_view>& inner, const std::vector<std::string_view>& outer) {
   std::size_t at = 0;
-  for (const std::string_view part : outer) {
-    if (at < inner.size() && inner[at] == part) ++at;
+  for (const std::string_view component : outer) {
+    if (at < inner.size() && inner[at] == component) ++at;
   }
   return at == inner.size();
 }
@@ -48,10 +48,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (normalized.empty() || normalized.front() != '/') Fail("result is not absolute");
   if (normalized != "/") {
     if (normalized.back() == '/') Fail("result ends in a slash");
-    const std::vector<std::string_view> parts = PartsOf(std::string_view(normalized).substr(1));
-    for (const std::string_view part : parts) {
-      if (part.empty()) Fail("result holds an empty part");
-      if (part == "." || part == "..") Fail("result holds a dot part");
+    const std::vector<std::string_view> components = ComponentsOf(std::string_view(normalized).substr(1));
+    for (const std::string_view component : components) {
+      if (component.empty()) Fail("result holds an empty component");
+      if (component == "." || component == "..") Fail("result holds a dot component");
     }
   }
   if (NormalizedAbsolutePath(normalized) != normalized) Fail("normalising twice changes the result");
@@ -62,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     absolute = NormalizedAbsolutePath(".") + "/" + absolute;
     if (NormalizedAbsolutePath(absolute) != normalized) Fail("relative path not taken against the current folder");
   }
-  if (!IsSubsequence(PartsOf(normalized), PartsOf(absolute))) Fail("result holds parts the input lacks");
+  if (!IsSubsequence(ComponentsOf(normalized), ComponentsOf(absolute))) Fail("result holds components the input lacks");
   // A trailing "/.." climbs exactly one level from the normal form.
   const std::string parent = NormalizedAbsolutePath(normalized + "/..");
   const auto last_slash = normalized.rfind('/');
