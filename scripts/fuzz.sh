@@ -13,14 +13,8 @@ case "$seconds" in
   ''|*[!0-9]*) echo "fuzz.sh: seconds must be a whole number" >&2; exit 2 ;;
 esac
 
-scripts/deps.sh build test
 # The sanitizer and libFuzzer runtimes are a package clang only recommends.
-if ! dpkg-query -W -f='${Status}' libclang-rt-14-dev 2>/dev/null | grep -q "install ok installed"; then
-  SUDO=""
-  [ "$(id -u)" -ne 0 ] && SUDO=sudo
-  $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends clang-14 libclang-rt-14-dev
-fi
+scripts/deps.sh build test sanitize
 
 BUILD_DIR=${BUILD_DIR:-build-fuzz}
 JOBS=${JOBS:-$(nproc)}

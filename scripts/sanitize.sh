@@ -7,14 +7,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
-scripts/deps.sh build test
 # The sanitizer and libFuzzer runtimes are a package clang only recommends.
-if ! dpkg-query -W -f='${Status}' libclang-rt-14-dev 2>/dev/null | grep -q "install ok installed"; then
-  SUDO=""
-  [ "$(id -u)" -ne 0 ] && SUDO=sudo
-  $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends clang-14 libclang-rt-14-dev
-fi
+scripts/deps.sh build test sanitize
 
 BUILD_DIR=${BUILD_DIR:-build-sanitize}
 JOBS=${JOBS:-$(nproc)}
