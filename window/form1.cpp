@@ -20,18 +20,22 @@ constexpr QRect kListGeometry{8, 80, 449, 446};
 
 }  // namespace
 
-Form1::Form1(QWidget* parent) : Form1(editorLauncher_, nullptr, parent) {}
+Form1::Form1(QWidget* parent) : QWidget(parent), launcher_(&editorLauncher_) { SetUp(); }
 
 Form1::Form1(platform::ProgramLauncher& launcher, FileSystemFactory createFileSystem, QWidget* parent)
-    : QWidget(parent), launcher_(launcher), createFileSystem_(std::move(createFileSystem)) {
+    : QWidget(parent), launcher_(&launcher), createFileSystem_(std::move(createFileSystem)) {
+  SetUp();
+}
+
+Form1::~Form1() = default;
+
+void Form1::SetUp() {
   if (!createFileSystem_) createFileSystem_ = [] { return std::make_unique<platform::PosixFileSystem>(); };
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("Scandilo"));
   setGeometry(kClientArea);
   CreateControls();
 }
-
-Form1::~Form1() = default;
 
 void Form1::CreateControls() {
   // No layout: the controls keep their places and sizes when the window is
@@ -87,7 +91,7 @@ void Form1::lstFile_DblClick() {
     if (!(lstFile->ListIndex() > -1)) return;
     if (!lstFile->Selected(lstFile->ListIndex())) return;
     const std::string path = lstFile->List(lstFile->ListIndex());
-    if (!launcher_.OpenInTextEditor(path)) messageBox_.Show(kEditorFailedMessage);
+    if (!launcher_->OpenInTextEditor(path)) messageBox_.Show(kEditorFailedMessage);
   } catch (const std::exception& error) {
     ShowError("Errore: ", error);
   }

@@ -39,6 +39,7 @@ class Form1 : public QWidget {
   void lstFile_DblClick();
 
  private:
+  void SetUp();
   void CreateControls();
   void ShowError(const char* prefix, const std::exception& error);
 
@@ -50,7 +51,7 @@ class Form1 : public QWidget {
   platform::QtApplicationPointer screen_;
   platform::QtMessageBox messageBox_{this};
   platform::EditorLauncher editorLauncher_;
-  platform::ProgramLauncher& launcher_;
+  platform::ProgramLauncher* launcher_;
   FileSystemFactory createFileSystem_;
   // Created by the first search and kept for the later ones.
   std::unique_ptr<platform::FileSystemService> fileSystem_;
