@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a build needs, only when some are missing.
-# Usage: scripts/deps.sh [group...]   groups: build (default), test, package, sanitize, bench
+# Usage: scripts/deps.sh [group...]   groups: build (default), test, package, sanitize, screenshot, bench
 set -euo pipefail
 
 groups=("$@")
@@ -9,10 +9,11 @@ groups=("$@")
 packages=()
 for group in "${groups[@]}"; do
   case "$group" in
-    build) packages+=(cmake g++ make pkg-config qt6-base-dev libicu-dev) ;;
+    build) packages+=(cmake g++ make pkg-config qt6-base-dev libicu-dev qt6-translations-l10n) ;;
     test)  packages+=(cmake g++ clang make pkg-config qt6-base-dev libicu-dev libgtest-dev
                       python3 unicode-data xvfb xdotool x11-utils dpkg-dev desktop-file-utils) ;;
     package) packages+=(cmake g++ make pkg-config qt6-base-dev libicu-dev dpkg-dev) ;;
+    screenshot) packages+=(xvfb xdotool imagemagick) ;;
     sanitize) packages+=(clang-14 libclang-rt-14-dev) ;;
     bench) packages+=(libbenchmark-dev ripgrep grep time python3) ;;
     *) echo "deps.sh: unknown group '$group'" >&2; exit 2 ;;

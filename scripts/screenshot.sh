@@ -8,9 +8,7 @@ cd "$(dirname "$0")/.."
 
 output=${1:-docs/screenshot.png}
 BUILD_DIR=${BUILD_DIR:-build-run}
-for tool in Xvfb xdotool import; do
-  command -v "$tool" >/dev/null 2>&1 || { echo "screenshot.sh: $tool is missing (packages xvfb, xdotool, imagemagick)" >&2; exit 2; }
-done
+scripts/deps.sh build screenshot
 cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release -DBRENVO1_TESTS=OFF >/dev/null
 cmake --build "$BUILD_DIR" -j2 --target brenvo1 >/dev/null
 
