@@ -16,7 +16,7 @@ namespace {
 
 [[noreturn]] void ThrowError(std::string path, int error_number, const char* operation) {
   std::string what = std::string(operation) + " " + path + ": " + std::strerror(error_number);
-  throw FileSystemError(std::move(path), error_number, what);
+  throw FileSystemError(std::move(path), what);
 }
 
 bool HoldsNul(std::string_view path) { return path.find('\0') != std::string_view::npos; }
@@ -47,9 +47,9 @@ class FileDescriptor {
   FileDescriptor(const FileDescriptor&) = delete;
   FileDescriptor& operator=(const FileDescriptor&) = delete;
   int get() const { return fd_; }
-  void Reset() {
+  void Reset(int fd = -1) {
     if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
+    fd_ = fd;
   }
 
  private:
@@ -120,10 +120,8 @@ class PosixTextStream : public TextStream {
 
 class PosixFolder : public Folder {
  public:
-  PosixFolder(int fd, std::string path, FolderIdentity identity)
-      : fd_(fd), path_(std::move(path)), identity_(identity) {}
+  PosixFolder(int fd, FolderIdentity identity) : fd_(fd), identity_(identity) {}
 
-  const std::string& Path() const override { return path_; }
   FolderIdentity Identity() const override { return identity_; }
 
   const std::vector<std::string>& Files() override {
@@ -138,19 +136,19 @@ class PosixFolder : public Folder {
 
   std::unique_ptr<Folder> GetSubFolder(const std::string& name) override {
     const int fd = ::openat(fd_.get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) ThrowError(JoinPath(path_, name), errno, "open folder");
-    return Opened(fd, JoinPath(path_, name));
+    if (fd < 0) ThrowError(name, errno, "open folder");
+    return Opened(fd, name);
   }
 
   std::unique_ptr<TextStream> OpenTextFile(const std::string& name) override {
     // O_NONBLOCK: a FIFO swapped in since the listing must not stall the run.
     const int fd = ::openat(fd_.get(), name.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0) ThrowError(JoinPath(path_, name), errno, "open");
+    if (fd < 0) ThrowError(name, errno, "open");
     struct stat st;
     if (::fstat(fd, &st) != 0) {
       const int error = errno;
       ::close(fd);
-      ThrowError(JoinPath(path_, name), error, "stat");
+      ThrowError(name, error, "stat");
     }
     if (!S_ISREG(st.st_mode)) {
       ::close(fd);
@@ -159,14 +157,14 @@ class PosixFolder : public Folder {
     return std::make_unique<PosixTextStream>(fd, st.st_size);
   }
 
-  static std::unique_ptr<Folder> Opened(int fd, std::string path) {
+  static std::unique_ptr<Folder> Opened(int fd, std::string_view path) {
     struct stat st;
     if (::fstat(fd, &st) != 0) {
       const int error = errno;
       ::close(fd);
-      ThrowError(std::move(path), error, "stat");
+      ThrowError(std::string(path), error, "stat");
     }
-    return std::make_unique<PosixFolder>(fd, std::move(path), IdentityOf(st));
+    return std::make_unique<PosixFolder>(fd, IdentityOf(st));
   }
 
  private:
@@ -200,7 +198,7 @@ class PosixFolder : public Folder {
 
   void List() {
     if (listed_) return;
-    if (list_error_ != 0) ThrowError(path_, list_error_, "list");
+    if (list_error_ != 0) ThrowError({}, list_error_, "list");
     // Reads the entries straight from the folder's own descriptor: no
     // second descriptor and no directory stream to allocate per folder.
     alignas(struct dirent64) char buffer[32 * 1024];
@@ -212,7 +210,7 @@ class PosixFolder : public Folder {
         list_error_ = errno;
         files_.clear();
         subfolders_.clear();
-        ThrowError(path_, list_error_, "list");
+        ThrowError({}, list_error_, "list");
       }
       for (ssize_t at = 0; at < got;) {
         const auto* entry = reinterpret_cast<const struct dirent64*>(buffer + at);
@@ -237,7 +235,6 @@ class PosixFolder : public Folder {
   }
 
   FileDescriptor fd_;
-  std::string path_;
   FolderIdentity identity_;
   bool listed_ = false;
   int list_error_ = 0;
@@ -245,9 +242,45 @@ class PosixFolder : public Folder {
   std::vector<std::string> subfolders_;
 };
 
+// Opens a folder as open(2) would, also when the path is longer than the
+// system takes in one call: then it is opened piece by piece, each piece
+// relative to the folder before it, which resolves links and ".." the same
+// way. Returns -1 with errno set on failure.
+int OpenFolderPath(std::string_view path, int flags) {
+  flags |= O_DIRECTORY | O_CLOEXEC;
+  if (path.size() < PATH_MAX) return ::open(std::string(path).c_str(), flags);
+  FileDescriptor folder;
+  for (;;) {
+    std::size_t cut = path.rfind('/', PATH_MAX - 1);
+    if (cut == std::string_view::npos) {
+      errno = ENAMETOOLONG;
+      return -1;
+    }
+    if (cut == 0) cut = 1;  // the root folder on its own
+    const int fd = ::openat(folder.get() < 0 ? AT_FDCWD : folder.get(), std::string(path.substr(0, cut)).c_str(),
+                            O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return -1;
+    folder.Reset(fd);
+    path.remove_prefix(cut);
+    while (!path.empty() && path.front() == '/') path.remove_prefix(1);
+    if (path.size() < PATH_MAX) return ::openat(folder.get(), path.empty() ? "." : std::string(path).c_str(), flags);
+  }
+}
+
+// The physical path of a folder reached through a link.
+std::string ResolvedPath(const std::string& path) {
+  std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr), &std::free);
+  return resolved ? std::string(resolved.get()) : path;
+}
+
+bool IsLink(const std::string& path) {
+  struct stat st;
+  return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
 }  // namespace
 
-std::string NormalizedAbsolutePath(std::string_view path) {
+std::string ListedFolderPath(std::string_view path) {
   std::string absolute;
   if (path.empty() || path.front() != '/') {
     std::vector<char> cwd(4096);
@@ -260,7 +293,7 @@ std::string NormalizedAbsolutePath(std::string_view path) {
   }
   absolute.append(path);
 
-  std::vector<std::string_view> parts;
+  std::string listed;
   std::string_view rest = absolute;
   while (!rest.empty()) {
     const auto slash = rest.find('/');
@@ -268,31 +301,33 @@ std::string NormalizedAbsolutePath(std::string_view path) {
     rest = slash == std::string_view::npos ? std::string_view{} : rest.substr(slash + 1);
     if (part.empty() || part == ".") continue;
     if (part == "..") {
-      if (!parts.empty()) parts.pop_back();
+      // ".." leaves the folder the path has reached, which for a link is
+      // its target, not the folder that holds the link.
+      if (!listed.empty() && IsLink(listed)) listed = ResolvedPath(listed);
+      listed.resize(listed.rfind('/') == std::string::npos ? 0 : listed.rfind('/'));
       continue;
     }
-    parts.push_back(part);
+    listed.push_back('/');
+    listed.append(part);
   }
-  std::string normalized;
-  for (const std::string_view part : parts) {
-    normalized.push_back('/');
-    normalized.append(part);
-  }
-  return normalized.empty() ? "/" : normalized;
+  return listed.empty() ? "/" : listed;
 }
 
 bool PosixFileSystem::FolderExists(std::string_view path) {
   if (HoldsNul(path)) return false;  // would name a different, shorter path
-  struct stat st;
-  return ::stat(std::string(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  // O_PATH: a folder the user may not read still exists; reading it is
+  // reported later as such.
+  FileDescriptor folder(OpenFolderPath(path, O_PATH));
+  return folder.get() >= 0;
 }
 
-std::unique_ptr<Folder> PosixFileSystem::GetFolder(std::string_view path) {
+OpenedFolder PosixFileSystem::GetFolder(std::string_view path) {
   if (HoldsNul(path)) ThrowError(std::string(path), ENOENT, "open folder");
-  std::string normalized = NormalizedAbsolutePath(path);
-  const int fd = ::open(normalized.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) ThrowError(std::move(normalized), errno, "open folder");
-  return PosixFolder::Opened(fd, std::move(normalized));
+  std::string listed = ListedFolderPath(path);
+  const int fd = OpenFolderPath(path, O_RDONLY);
+  if (fd < 0) ThrowError(std::move(listed), errno, "open folder");
+  std::unique_ptr<Folder> folder = PosixFolder::Opened(fd, listed);
+  return {std::move(listed), std::move(folder)};
 }
 
 void RaiseOpenFileLimit() {

@@ -34,7 +34,7 @@ class FakeFileSystem : public platform::FileSystemService {
   int open_streams() const { return open_streams_; }
 
   bool FolderExists(std::string_view path) override;
-  std::unique_ptr<platform::Folder> GetFolder(std::string_view path) override;
+  platform::OpenedFolder GetFolder(std::string_view path) override;
 
  private:
   struct Node {

@@ -149,13 +149,18 @@ TEST_F(SearchRunTest, StartFolderThatCannotBeOpenedIsReported) {
   EXPECT_EQ(window.pointer, MousePointer::Default);
 }
 
-TEST_F(SearchRunTest, LinkBackToAnAncestorIsNotEnteredAgain) {
+// However many links lead to a folder, it is searched once, under the first
+// path that reaches it in walk order; links back up the tree end there.
+TEST_F(SearchRunTest, EveryFolderIsSearchedOnce) {
   fs.AddFile("/w/a.txt", "hit");
+  fs.AddFolder("/w/alias");
   fs.AddFile("/w/sub/b.txt", "hit");
   fs.AddFolderLink("/w/sub/up", "/w");
-  fs.AddFolderLink("/w/twin", "/w/sub");  // not an ancestor: searched again
+  fs.AddFolderLink("/w/twin", "/w/sub");
+  fs.AddFile("/w/zeta/c.txt", "hit");
+  fs.AddFolderLink("/w/alias/z", "/w/zeta");  // reached first through the link
   Run("/w", "hit");
-  EXPECT_EQ(window.items, (Items{"/w/a.txt", "/w/sub/b.txt", "/w/twin/b.txt"}));
+  EXPECT_EQ(window.items, (Items{"/w/a.txt", "/w/alias/z/c.txt", "/w/sub/b.txt"}));
 }
 
 TEST_F(SearchRunTest, SearchTextIsMatchedCaselessly) {
