@@ -4,9 +4,11 @@
 //
 // Exit status: 0 the run completed and everything was read; 1 the folder
 // was missing; 2 wrong arguments; 3 the run completed but some entries could
-// not be read; 4 the run failed.
+// not be read; 4 the run failed, or its hits could not all be written.
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 
 #include "platform/console_window.h"
@@ -21,7 +23,7 @@ int main(int argc, char** argv) {
   }
   platform::RaiseOpenFileLimit();
 
-  // Hits are flushed as they are found; a larger buffer keeps that cheap.
+  // Hits go out in blocks, unless standard output is a terminal.
   static char stdout_buffer[1 << 16];
   std::setvbuf(stdout, stdout_buffer, _IOFBF, sizeof stdout_buffer);
 
@@ -35,7 +37,11 @@ int main(int argc, char** argv) {
   try {
     const search::RunOutcome outcome =
         search::Command1_Click({screen, txtPercorso, txtTesto, lstFile, messageBox}, fileSystem);
-    std::fflush(stdout);
+    // A hit lost on the way out is a failed run, never a success.
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+      std::fprintf(stderr, "brenvo1-scan: scrittura dei risultati: %s\n", std::strerror(errno));
+      return 4;
+    }
     switch (outcome.status) {
       case search::RunStatus::Completed:
         return 0;
@@ -45,7 +51,6 @@ int main(int argc, char** argv) {
         return 3;
     }
   } catch (const std::exception& error) {
-    std::fflush(stdout);
     std::fprintf(stderr, "brenvo1-scan: %s\n", error.what());
   }
   return 4;
