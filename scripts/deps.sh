@@ -10,11 +10,12 @@ packages=()
 for group in "${groups[@]}"; do
   case "$group" in
     build) packages+=(cmake g++ make pkg-config qt6-base-dev libicu-dev qt6-translations-l10n) ;;
-    test)  packages+=(cmake g++ clang make pkg-config qt6-base-dev libicu-dev libgtest-dev
+    test)  packages+=(cmake g++ make pkg-config qt6-base-dev libicu-dev libgtest-dev
                       python3 unicode-data xvfb xdotool dpkg-dev desktop-file-utils) ;;
     package) packages+=(cmake g++ make pkg-config qt6-base-dev libicu-dev dpkg-dev) ;;
     screenshot) packages+=(xvfb xdotool imagemagick) ;;
-    sanitize) packages+=(clang-14 libclang-rt-14-dev) ;;
+    # clang and the sanitizer and libFuzzer runtimes, which clang only recommends.
+    sanitize) packages+=(clang libclang-rt-dev) ;;
     bench) packages+=(libbenchmark-dev ripgrep grep time python3) ;;
     *) echo "deps.sh: unknown group '$group'" >&2; exit 2 ;;
   esac
