@@ -57,8 +57,13 @@ class FileDescriptor {
 };
 
 // Reads up to the size the file had when it was opened, which spares the
-// read that would only report the end; a file whose size reads as zero
-// (as in /proc) is read until the end for real.
+// read that would only report the end. A file whose size reads as zero (as
+// in /proc) is read until the end for real, up to kUnsizedLimit: past that
+// it is a kernel view such as a process's page map, which would take
+// minutes to read through, and it is reported as unreadable rather than
+// searched in part.
+constexpr std::uint64_t kUnsizedLimit = std::uint64_t{64} << 20;
+
 class PosixTextStream : public TextStream {
  public:
   PosixTextStream(int fd, off_t size) : fd_(fd), size_known_(size > 0), remaining_(static_cast<std::uint64_t>(size)) {}
@@ -91,6 +96,7 @@ class PosixTextStream : public TextStream {
     }
     const std::size_t got = ReadSome(destination.data(), wanted);
     remaining_ -= std::min<std::uint64_t>(remaining_, got);
+    if (!size_known_ && (unsized_read_ += got) > kUnsizedLimit) ThrowError({}, EFBIG, "read");
     return got;
   }
 
@@ -116,6 +122,7 @@ class PosixTextStream : public TextStream {
   bool at_end_ = false;
   std::string lookahead_;
   std::size_t lookahead_used_ = 0;
+  std::uint64_t unsized_read_ = 0;
 };
 
 class PosixFolder : public Folder {

@@ -99,6 +99,10 @@ TEST_F(PosixFileSystemTest, FileWhoseSizeReadsAsZeroIsReadForReal) {
   ASSERT_NE(stream, nullptr);
   EXPECT_FALSE(stream->AtEndOfStream());
   EXPECT_NE(ReadAll(*proc, "status").find("Name:"), std::string::npos);
+  // A kernel view with no size and no end in sight is not read through.
+  auto endless = proc->OpenTextFile("pagemap");
+  std::vector<char> buffer(1 << 20);
+  EXPECT_THROW(while (endless->Read(buffer)) {}, FileSystemError);
 }
 
 TEST_F(PosixFileSystemTest, FifoPutInPlaceOfAFileIsNotOpened) {
