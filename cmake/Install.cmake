@@ -42,6 +42,7 @@ set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS
   "gnome-text-editor | gedit | kwrite | kate | mousepad | xed | pluma | featherpad | leafpad | xdg-utils")
 # CPack puts the summary first and indents these lines as dpkg wants them.
+# No line may start with a dot, which dpkg would read as a control line.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION [=[
 Scandilo cerca un testo nei file di una cartella e di tutte le sue
 sottocartelle, senza distinguere maiuscole e minuscole, ed elenca i file
@@ -50,8 +51,8 @@ Esamina i file .txt, .bas, .cls, .frm, .vbp, .hds, .bds, .lds, .dss e .dse.
 
 Scandilo searches a folder and all folders below it for a text, ignoring
 case, and lists the files that contain it; a double-click on a listed file
-opens it in the desktop's text editor. It examines files named .txt, .bas,
-.cls, .frm, .vbp, .hds, .bds, .lds, .dss and .dse.
+opens it in the desktop's text editor. It examines the files whose names
+end in .txt, .bas, .cls, .frm, .vbp, .hds, .bds, .lds, .dss and .dse.
 
 brenvo1-scan CARTELLA TESTO runs the same search from a terminal.]=])
 
