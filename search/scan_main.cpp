@@ -17,6 +17,10 @@
 
 int main(int argc, char** argv) {
   using namespace brenvo1;
+  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+    std::puts("brenvo1-scan " BRENVO1_VERSION);
+    return 0;
+  }
   if (argc != 3) {
     std::fputs("uso: brenvo1-scan CARTELLA TESTO\n", stderr);
     return 2;
