@@ -80,6 +80,10 @@ class Folder {
   // place); such an entry is neither read nor reported. Throws
   // FileSystemError when the file cannot be opened.
   virtual std::unique_ptr<TextStream> OpenTextFile(const std::string& name) = 0;
+  // A hint that the file named by Files will be opened soon: the service
+  // may start fetching its content from the disk. What is read later does
+  // not depend on it.
+  virtual void Prefetch(const std::string& name) { (void)name; }
 };
 
 // The start folder of a search and its full path, as listed before the

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -64,9 +65,31 @@ class FileDescriptor {
 // searched in part.
 constexpr std::uint64_t kUnsizedLimit = std::uint64_t{64} << 20;
 
+// Whether the files of a run are coming from the disk. The first read of
+// each file asks only for what memory holds; while files keep coming from
+// the disk, folders fetch the next files ahead, so the disk serves many
+// requests at once rather than one after another. With the files in
+// memory nothing is fetched ahead and a hint costs nothing.
+class DiskActivity {
+ public:
+  void FirstRead(bool from_disk) {
+    if (from_disk) {
+      files_left_ = kFilesAfterADiskRead;
+    } else if (files_left_ > 0) {
+      --files_left_;
+    }
+  }
+  bool busy() const { return files_left_ > 0; }
+
+ private:
+  static constexpr int kFilesAfterADiskRead = 64;
+  int files_left_ = 0;
+};
+
 class PosixTextStream : public TextStream {
  public:
-  PosixTextStream(int fd, off_t size) : fd_(fd), size_known_(size > 0), remaining_(static_cast<std::uint64_t>(size)) {}
+  PosixTextStream(int fd, off_t size, DiskActivity& disk)
+      : fd_(fd), size_known_(size > 0), remaining_(static_cast<std::uint64_t>(size)), disk_(disk) {}
 
   bool AtEndOfStream() override {
     if (at_end_) return true;
@@ -94,7 +117,7 @@ class PosixTextStream : public TextStream {
       }
       wanted = static_cast<std::size_t>(std::min<std::uint64_t>(wanted, remaining_));
     }
-    const std::size_t got = ReadSome(destination.data(), wanted);
+    const std::size_t got = first_read_ ? FirstRead(destination.data(), wanted) : ReadSome(destination.data(), wanted);
     remaining_ -= std::min<std::uint64_t>(remaining_, got);
     if (!size_known_ && (unsized_read_ += got) > kUnsizedLimit) ThrowError({}, EFBIG, "read");
     return got;
@@ -103,6 +126,20 @@ class PosixTextStream : public TextStream {
   void Close() override { fd_.Reset(); }
 
  private:
+  // Tells the disk activity whether memory held the file's first bytes.
+  std::size_t FirstRead(char* into, std::size_t size) {
+    first_read_ = false;
+    iovec piece{into, size};
+    ssize_t got;
+    do {
+      got = ::preadv2(fd_.get(), &piece, 1, -1, RWF_NOWAIT);
+    } while (got < 0 && errno == EINTR);
+    if (got < 0 && errno != EAGAIN) return ReadSome(into, size);  // no answer where the file lives
+    disk_.FirstRead(got < 0 || static_cast<std::size_t>(got) < size);
+    if (got <= 0) return ReadSome(into, size);
+    return static_cast<std::size_t>(got);
+  }
+
   std::size_t ReadSome(char* into, std::size_t size) {
     if (fd_.get() < 0) ThrowError({}, EBADF, "read");
     for (;;) {
@@ -123,11 +160,14 @@ class PosixTextStream : public TextStream {
   std::string lookahead_;
   std::size_t lookahead_used_ = 0;
   std::uint64_t unsized_read_ = 0;
+  DiskActivity& disk_;
+  bool first_read_ = true;
 };
 
 class PosixFolder : public Folder {
  public:
-  PosixFolder(int fd, FolderIdentity identity) : fd_(fd), identity_(identity) {}
+  PosixFolder(int fd, FolderIdentity identity, std::shared_ptr<DiskActivity> disk)
+      : fd_(fd), identity_(identity), disk_(std::move(disk)) {}
 
   FolderIdentity Identity() const override { return identity_; }
 
@@ -144,7 +184,19 @@ class PosixFolder : public Folder {
   std::unique_ptr<Folder> GetSubFolder(const std::string& name) override {
     const int fd = ::openat(fd_.get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) ThrowError(name, errno, "open folder");
-    return Opened(fd, name);
+    return Opened(fd, name, disk_);
+  }
+
+  // Asks the kernel to start reading the file into memory and lets go of
+  // it at once: nothing is held open, and the file is opened anew by name
+  // when its turn comes, whatever happened to it meanwhile.
+  void Prefetch(const std::string& name) override {
+    if (!disk_->busy()) return;
+    const int fd = ::openat(fd_.get(), name.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) return;
+    struct stat st;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) ::posix_fadvise(fd, 0, 0, POSIX_FADV_WILLNEED);
+    ::close(fd);
   }
 
   std::unique_ptr<TextStream> OpenTextFile(const std::string& name) override {
@@ -161,17 +213,17 @@ class PosixFolder : public Folder {
       ::close(fd);
       return nullptr;
     }
-    return std::make_unique<PosixTextStream>(fd, st.st_size);
+    return std::make_unique<PosixTextStream>(fd, st.st_size, *disk_);
   }
 
-  static std::unique_ptr<Folder> Opened(int fd, std::string_view path) {
+  static std::unique_ptr<Folder> Opened(int fd, std::string_view path, std::shared_ptr<DiskActivity> disk) {
     struct stat st;
     if (::fstat(fd, &st) != 0) {
       const int error = errno;
       ::close(fd);
       ThrowError(std::string(path), error, "stat");
     }
-    return std::make_unique<PosixFolder>(fd, IdentityOf(st));
+    return std::make_unique<PosixFolder>(fd, IdentityOf(st), std::move(disk));
   }
 
  private:
@@ -243,6 +295,7 @@ class PosixFolder : public Folder {
 
   FileDescriptor fd_;
   FolderIdentity identity_;
+  std::shared_ptr<DiskActivity> disk_;  // shared by the folders of one run
   bool listed_ = false;
   int list_error_ = 0;
   std::vector<std::string> files_;
@@ -333,7 +386,7 @@ OpenedFolder PosixFileSystem::GetFolder(std::string_view path) {
   std::string listed = ListedFolderPath(path);
   const int fd = OpenFolderPath(path, O_RDONLY);
   if (fd < 0) ThrowError(std::move(listed), errno, "open folder");
-  std::unique_ptr<Folder> folder = PosixFolder::Opened(fd, listed);
+  std::unique_ptr<Folder> folder = PosixFolder::Opened(fd, listed, std::make_shared<DiskActivity>());
   return {std::move(listed), std::move(folder)};
 }
 

@@ -17,7 +17,7 @@ for group in "${groups[@]}"; do
     screenshot) packages+=(xvfb xdotool imagemagick) ;;
     # clang and the sanitizer and libFuzzer runtimes, which clang only recommends.
     sanitize) packages+=(clang libclang-rt-dev) ;;
-    bench) packages+=(libbenchmark-dev ripgrep grep time python3) ;;
+    bench) packages+=(libbenchmark-dev ripgrep grep time python3 bc) ;;
     *) echo "deps.sh: unknown group '$group'" >&2; exit 2 ;;
   esac
 done

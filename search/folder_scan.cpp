@@ -61,9 +61,16 @@ bool FolderScan::Enter(Folder& folder) {
     skipped_.push_back(path_);
     return false;
   }
+  // The service is told which files come next, so that the disk can be
+  // fetching them while the current one is searched.
+  std::vector<const std::string*> candidates;
   for (const std::string& name : *files) {
-    if (!IsCandidateFile(name)) continue;
-    ExamineFile(folder, name);
+    if (IsCandidateFile(name)) candidates.push_back(&name);
+  }
+  for (std::size_t i = 0; i < candidates.size() && i < kFilesAnnouncedAhead; ++i) folder.Prefetch(*candidates[i]);
+  for (std::size_t i = 0; i < candidates.size(); ++i) {
+    if (i + kFilesAnnouncedAhead < candidates.size()) folder.Prefetch(*candidates[i + kFilesAnnouncedAhead]);
+    ExamineFile(folder, *candidates[i]);
     lstFile_.RefreshIfDue();
   }
   return true;

@@ -31,6 +31,10 @@ class FolderScan {
   // Full paths of the entries that could not be read, in walk order.
   const std::vector<std::string>& skipped() const { return skipped_; }
 
+  // How many of a folder's candidate files the service hears of before
+  // they are opened.
+  static constexpr std::size_t kFilesAnnouncedAhead = 16;
+
  private:
   // False when the folder was entered before or cannot be listed.
   bool Enter(platform::Folder& folder);

@@ -71,10 +71,14 @@ class FakeFileSystem::FakeFolder : public platform::Folder {
     if (owner_.fail_get_folder_.count(path)) Fail(path);
     return std::make_unique<FakeFolder>(owner_, path, owner_.Resolve(platform::JoinPath(real_path_, name)));
   }
+  void Prefetch(const std::string& name) override {
+    owner_.hints_and_opens_.push_back("hint " + platform::JoinPath(path_, name));
+  }
   std::unique_ptr<platform::TextStream> OpenTextFile(const std::string& name) override {
     const std::string path = platform::JoinPath(path_, name);
     if (owner_.fail_open_.count(path)) Fail(path);
     owner_.opened_.push_back(path);
+    owner_.hints_and_opens_.push_back("open " + path);
     const Node* node = owner_.Find(platform::JoinPath(real_path_, name));
     return std::make_unique<FakeStream>(owner_, path, node->content, owner_.fail_read_.count(path) > 0);
   }

@@ -105,6 +105,31 @@ TEST_F(PosixFileSystemTest, FileWhoseSizeReadsAsZeroIsReadForReal) {
   EXPECT_THROW(while (endless->Read(buffer)) {}, FileSystemError);
 }
 
+// Files read from the disk make the folder fetch the next ones ahead; a
+// hint holds no descriptor, and a file replaced after its hint is read as
+// it is when its turn comes.
+TEST_F(PosixFileSystemTest, FilesFetchedAheadAreReadAsTheyAreAtTheirTurn) {
+  std::vector<std::string> names;
+  for (int i = 0; i < 40; ++i) {
+    names.push_back("f" + std::to_string(100 + i) + ".txt");
+    Write(names.back(), "old " + names.back());
+    const int fd = ::open((root + "/" + names.back()).c_str(), O_RDONLY);
+    ::fdatasync(fd);
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);  // out of memory: the first read goes to the disk
+    ::close(fd);
+  }
+  auto folder = std::move(service.GetFolder(root).folder);
+  const auto descriptors = [] { return std::distance(fs::directory_iterator("/proc/self/fd"), {}); };
+  const auto before = descriptors();
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (i + 8 < names.size()) folder->Prefetch(names[i + 8]);
+    EXPECT_EQ(descriptors(), before);
+    if (i + 1 < names.size()) Write(names[i + 1], "new " + names[i + 1]);
+    EXPECT_EQ(ReadAll(*folder, names[i]), (i == 0 ? "old " : "new ") + names[i]);
+  }
+  EXPECT_EQ(descriptors(), before);
+}
+
 TEST_F(PosixFileSystemTest, FifoPutInPlaceOfAFileIsNotOpened) {
   auto folder = std::move(service.GetFolder(root).folder);
   ASSERT_EQ(::mkfifo((root + "/late.txt").c_str(), 0644), 0);

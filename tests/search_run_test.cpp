@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "search/folder_scan.h"
 #include "tests/fake_file_system.h"
 #include "tests/fake_window.h"
 
@@ -147,6 +148,31 @@ TEST_F(SearchRunTest, StartFolderThatCannotBeOpenedIsReported) {
   ASSERT_EQ(window.boxes.size(), 1u);
   EXPECT_EQ(window.boxes[0].text, "File o cartelle non leggibili: 1");
   EXPECT_EQ(window.pointer, MousePointer::Default);
+}
+
+// The service hears of every candidate file before it is opened, in the
+// order of opening and never more than a bounded number ahead; other files
+// it never hears of.
+TEST_F(SearchRunTest, CandidateFilesAreAnnouncedAheadInOrder) {
+  const std::size_t count = 3 * FolderScan::kFilesAnnouncedAhead;
+  for (std::size_t i = 0; i < count; ++i) {
+    fs.AddFile("/w/f" + std::to_string(100 + i) + ".txt", "x");
+    fs.AddFile("/w/n" + std::to_string(i) + ".md", "x");
+  }
+  fs.AddFile("/w/sub/last.bas", "x");
+  Run("/w", "y");
+  std::vector<std::string> hinted, opened;
+  for (const std::string& event : fs.hints_and_opens()) {
+    ASSERT_EQ(event.find(".md"), std::string::npos) << event;
+    if (event.rfind("hint ", 0) == 0) {
+      hinted.push_back(event.substr(5));
+    } else {
+      opened.push_back(event.substr(5));
+      ASSERT_LE(hinted.size(), opened.size() + FolderScan::kFilesAnnouncedAhead);
+    }
+  }
+  EXPECT_EQ(hinted, fs.opened());
+  EXPECT_EQ(opened.size(), count + 1);
 }
 
 // However many links lead to a folder, it is searched once, under the first
