@@ -1,10 +1,12 @@
 #include "window/form1.h"
 
+#include <QCloseEvent>
 #include <exception>
 #include <stdexcept>
 #include <string>
 
 #include "platform/posix_file_system.h"
+#include "platform/qt/input_drop.h"
 #include "search/search_run.h"
 
 namespace brenvo1::window {
@@ -76,14 +78,33 @@ void Form1::CreateControls() {
 }
 
 void Form1::Command1_Click() {
+  // The window answers its desktop during a run but takes no input; a click
+  // that still got through (an accessibility tool's "press") starts nothing.
+  if (running_) return;
+  running_ = true;
+  lstFile->SetRunAbandoned(false);
   try {
     if (!fileSystem_) fileSystem_ = createFileSystem_();
     if (!fileSystem_) throw std::runtime_error("servizio dei file non disponibile");
     const search::SearchControls controls{screen_, *txtPercorso, *txtTesto, *lstFile, messageBox_};
     search::Command1_Click(controls, *fileSystem_);
+  } catch (const platform::RunAbandoned&) {
+    // The window is closed and the program ends: the run wrote nothing, so
+    // nothing is lost.
+    running_ = false;
+    return;
   } catch (const std::exception& error) {
     ShowError("Errore durante la ricerca: ", error);
   }
+  running_ = false;
+  // Clicks and keys given while the run held the window were meant for a
+  // window that could not take them.
+  platform::DropPendingInput();
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+  if (running_) lstFile->SetRunAbandoned(true);
+  QWidget::closeEvent(event);
 }
 
 void Form1::lstFile_DblClick() {

@@ -38,6 +38,11 @@ class Form1 : public QWidget {
   // A double-click on the result list: opens the current item.
   void lstFile_DblClick();
 
+ protected:
+  // Closing the window ends the program at any time; a run in progress is
+  // abandoned at its next look at the window.
+  void closeEvent(QCloseEvent* event) override;
+
  private:
   void SetUp();
   void CreateControls();
@@ -55,6 +60,7 @@ class Form1 : public QWidget {
   FileSystemFactory createFileSystem_;
   // Created by the first search and kept for the later ones.
   std::unique_ptr<platform::FileSystemService> fileSystem_;
+  bool running_ = false;
 };
 
 }  // namespace brenvo1::window
