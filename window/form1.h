@@ -4,6 +4,7 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <string_view>
 
 #include "platform/editor_launcher.h"
 #include "platform/file_system.h"
@@ -13,8 +14,6 @@
 #include "platform/qt/qt_text_box.h"
 
 namespace brenvo1::window {
-
-inline constexpr char kEditorFailedMessage[] = "Impossibile avviare l'editor di testo";
 
 // The program's only window, "Scandilo": a folder path, a search text, the
 // "Trova" button and the result list, laid out at fixed positions.
@@ -46,7 +45,7 @@ class Form1 : public QWidget {
  private:
   void SetUp();
   void CreateControls();
-  void ShowError(const char* prefix, const std::exception& error);
+  void ShowError(std::string_view prefix, const std::exception& error);
 
   platform::QtTextBox* txtPercorso;
   QPushButton* Command1;
