@@ -83,7 +83,7 @@ bool QtListBox::Selected(int index) const {
 
 std::string QtListBox::List(int index) const {
   CheckIndex(index);
-  return model_->At(index);
+  return std::string(model_->At(index));
 }
 
 void QtListBox::mouseDoubleClickEvent(QMouseEvent* event) {
