@@ -26,7 +26,9 @@ probe="/usr/bin/python3 $(dirname "$(realpath "$0")")/x_probe.py"
 work=$(mktemp -d)
 xvfb_pid=""
 app_pid=""
+counter_pid=""
 cleanup() {
+  [ -n "$counter_pid" ] && kill "$counter_pid" 2>/dev/null || true
   [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
   wait 2>/dev/null || true
@@ -47,6 +49,14 @@ wait_for() {
     sleep 0.1
   done
   return 1
+}
+
+# Whether a process is alive: one that ended but was not waited for yet
+# still answers kill -0.
+running() {
+  local state
+  state=$(ps -o stat= -p "$1") || return 1
+  [[ $state != Z* ]]
 }
 
 # --- the searched tree: names a shell would misread, and bytes that are not
@@ -206,6 +216,7 @@ click_at 412 52
 click_at 412 52
 xdotool key --clearmodifiers space  # on the focused "Trova"
 wait "$counter_pid" || fail "the open counter failed"
+counter_pid=""
 opens=$(tail -n1 "$work/opens")
 if [ "$opens" -eq $((1 << depth)) ]; then
   echo "ok: two clicks and a key given during a search started nothing"
@@ -217,11 +228,6 @@ fi
 search "$long_folder" "zafferano"
 sleep 1
 $probe close "$window"
-running() {
-  local state
-  state=$(ps -o stat= -p "$1") || return 1
-  [[ $state != Z* ]]
-}
 for ((i = 0; i < 40; i++)); do
   running "$app_pid" || break
   sleep 0.1
