@@ -33,8 +33,9 @@ void QtListBox::Refresh() {
 }
 
 void QtListBox::RefreshIfDue() {
-  if (repaintOwed_ && now_() - lastPaint_ >= kFrame) PaintNow();
-  if (now_() - lastAnswer_ >= kFrame) AnswerDesktop();
+  const Clock::time_point now = now_();
+  if (repaintOwed_ && now - lastPaint_ >= kFrame) PaintNow();
+  if (now - lastAnswer_ >= kFrame) AnswerDesktop();
   if (abandonRun_) {
     abandonRun_ = false;
     throw RunAbandoned{};
