@@ -12,7 +12,8 @@ QString FromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), 
 }  // namespace
 
 void QtMessageBox::Show(std::string_view text, std::span<const std::string> details) {
-  QMessageBox box(QMessageBox::NoIcon, FromUtf8(texts::kMessageBoxCaption), FromUtf8(text), QMessageBox::Ok, parent_.data());
+  QMessageBox box(QMessageBox::NoIcon, FromUtf8(texts::kMessageBoxCaption), FromUtf8(text), QMessageBox::Ok,
+                  parent_.data());
   // Paths are file-name bytes; the box can only show them as text.
   box.setTextFormat(Qt::PlainText);
   if (!details.empty()) {

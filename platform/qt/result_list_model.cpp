@@ -28,6 +28,7 @@ QString ShownText(std::string_view item) {
 }  // namespace
 
 std::string_view ResultListModel::Store(std::string_view item) {
+  if (item.empty()) return {};
   char* place = nullptr;
   if (item.size() > kBlockBytes / 4) {
     // A long path gets a block of its own: the open block keeps its free

@@ -66,7 +66,7 @@ class QtServicesTest : public QObject {
       for (int i = 0; i < 30000; ++i) {
         std::string path = "/dati/" + std::string(static_cast<std::size_t>(i % 97), 'a') + std::to_string(i);
         if (i == 7000) path = std::string(600000, 'L') + "/lungo.txt";
-        if (i == 7001) path.clear();
+        if (i == 0 || i == 7001) path.clear();
         list.AddItem(path);
         added.push_back(std::move(path));
       }
