@@ -1,7 +1,10 @@
 #include "platform/qt/qt_list_box.h"
 
+#include <QCoreApplication>
 #include <QMouseEvent>
 #include <stdexcept>
+
+#include "platform/qt/input_drop.h"
 
 namespace brenvo1::platform {
 
@@ -30,7 +33,24 @@ void QtListBox::Refresh() {
 }
 
 void QtListBox::RefreshIfDue() {
-  if (repaintOwed_ && now_() - lastPaint_ >= kFrame) PaintNow();
+  const Clock::time_point now = now_();
+  if (repaintOwed_ && now - lastPaint_ >= kFrame) PaintNow();
+  if (now - lastAnswer_ >= kFrame) AnswerDesktop();
+  if (abandonRun_) {
+    abandonRun_ = false;
+    throw RunAbandoned{};
+  }
+}
+
+// A desktop that gets no answer to its pings for a few seconds greys the
+// window and offers to kill it. Input is dropped as it comes: a click must
+// not start anything in the middle of a run, nor after it. Timers wait, so
+// that only the window system's events and the repaints they ask for run
+// inside a run. A close request gets through: it abandons the run.
+void QtListBox::AnswerDesktop() {
+  const InputDrop dropping;
+  QCoreApplication::processEvents(QEventLoop::X11ExcludeTimers);
+  lastAnswer_ = now_();
 }
 
 void QtListBox::FinishRefresh() {
@@ -64,7 +84,7 @@ bool QtListBox::Selected(int index) const {
 
 std::string QtListBox::List(int index) const {
   CheckIndex(index);
-  return model_->At(index);
+  return std::string(model_->At(index));
 }
 
 void QtListBox::mouseDoubleClickEvent(QMouseEvent* event) {
