@@ -25,17 +25,17 @@ QString Text(std::string_view utf8) { return QString::fromUtf8(utf8.data(), stat
 
 }  // namespace
 
-Form1::Form1(QWidget* parent) : QWidget(parent), launcher_(&editorLauncher_) { SetUp(); }
+Form1::Form1(QWidget* parent) : QWidget(parent), launcher_(&editor_launcher_) { SetUp(); }
 
 Form1::Form1(platform::ProgramLauncher& launcher, FileSystemFactory createFileSystem, QWidget* parent)
-    : QWidget(parent), launcher_(&launcher), createFileSystem_(std::move(createFileSystem)) {
+    : QWidget(parent), launcher_(&launcher), create_file_system_(std::move(createFileSystem)) {
   SetUp();
 }
 
 Form1::~Form1() = default;
 
 void Form1::SetUp() {
-  if (!createFileSystem_) createFileSystem_ = [] { return std::make_unique<platform::PosixFileSystem>(); };
+  if (!create_file_system_) create_file_system_ = [] { return std::make_unique<platform::PosixFileSystem>(); };
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(Text(platform::texts::kWindowTitle));
   setGeometry(kClientArea);
@@ -87,10 +87,10 @@ void Form1::Command1_Click() {
   running_ = true;
   lstFile->SetRunAbandoned(false);
   try {
-    if (!fileSystem_) fileSystem_ = createFileSystem_();
-    if (!fileSystem_) throw std::runtime_error("servizio dei file non disponibile");
-    const search::SearchControls controls{screen_, *txtPercorso, *txtTesto, *lstFile, messageBox_};
-    search::Command1_Click(controls, *fileSystem_);
+    if (!file_system_) file_system_ = create_file_system_();
+    if (!file_system_) throw std::runtime_error("servizio dei file non disponibile");
+    const search::SearchControls controls{screen_, *txtPercorso, *txtTesto, *lstFile, message_box_};
+    search::Command1_Click(controls, *file_system_);
   } catch (const platform::RunAbandoned&) {
     // The window is closed and the program ends: the run wrote nothing, so
     // nothing is lost.
@@ -115,7 +115,7 @@ void Form1::lstFile_DblClick() {
     if (!(lstFile->ListIndex() > -1)) return;
     if (!lstFile->Selected(lstFile->ListIndex())) return;
     const std::string path = lstFile->List(lstFile->ListIndex());
-    if (!launcher_->OpenInTextEditor(path)) messageBox_.Show(platform::texts::kEditorFailedMessage);
+    if (!launcher_->OpenInTextEditor(path)) message_box_.Show(platform::texts::kEditorFailedMessage);
   } catch (const std::exception& error) {
     ShowError(platform::texts::kFailedMessage, error);
   }
@@ -127,7 +127,7 @@ void Form1::ShowError(std::string_view prefix, const std::exception& error) {
   screen_.SetMousePointer(platform::MousePointer::Default);
   lstFile->FinishRefresh();
   try {
-    messageBox_.Show(std::string(prefix) + error.what());
+    message_box_.Show(std::string(prefix) + error.what());
   } catch (...) {
     // Out of memory even for the box: the window goes on as it is.
   }

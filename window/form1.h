@@ -53,12 +53,12 @@ class Form1 : public QWidget {
   platform::QtListBox* lstFile;
 
   platform::QtApplicationPointer screen_;
-  platform::QtMessageBox messageBox_{this};
-  platform::EditorLauncher editorLauncher_;
+  platform::QtMessageBox message_box_{this};
+  platform::EditorLauncher editor_launcher_;
   platform::ProgramLauncher* launcher_;
-  FileSystemFactory createFileSystem_;
+  FileSystemFactory create_file_system_;
   // Created by the first search and kept for the later ones.
-  std::unique_ptr<platform::FileSystemService> fileSystem_;
+  std::unique_ptr<platform::FileSystemService> file_system_;
   bool running_ = false;
 };
 

@@ -25,8 +25,8 @@ void QtListBox::Clear() { model_->Clear(); }
 void QtListBox::AddItem(std::string_view item) { model_->Append(item); }
 
 void QtListBox::Refresh() {
-  if (now_() - lastPaint_ < kFrame) {
-    repaintOwed_ = true;
+  if (now_() - last_paint_ < kFrame) {
+    repaint_owed_ = true;
     return;
   }
   PaintNow();
@@ -34,10 +34,10 @@ void QtListBox::Refresh() {
 
 void QtListBox::RefreshIfDue() {
   const Clock::time_point now = now_();
-  if (repaintOwed_ && now - lastPaint_ >= kFrame) PaintNow();
-  if (now - lastAnswer_ >= kFrame) AnswerDesktop();
-  if (abandonRun_) {
-    abandonRun_ = false;
+  if (repaint_owed_ && now - last_paint_ >= kFrame) PaintNow();
+  if (now - last_answer_ >= kFrame) AnswerDesktop();
+  if (abandon_run_) {
+    abandon_run_ = false;
     throw RunAbandoned{};
   }
 }
@@ -50,22 +50,22 @@ void QtListBox::RefreshIfDue() {
 void QtListBox::AnswerDesktop() {
   const InputDrop dropping;
   QCoreApplication::processEvents(QEventLoop::X11ExcludeTimers);
-  lastAnswer_ = now_();
+  last_answer_ = now_();
 }
 
 void QtListBox::FinishRefresh() {
-  if (repaintOwed_) PaintNow();
+  if (repaint_owed_) PaintNow();
 }
 
 void QtListBox::PaintNow() {
-  repaintOwed_ = false;
+  repaint_owed_ = false;
   // The view lays its rows out lazily, from a timer of the event loop that
   // does not run during a search; the layout also sizes the scroll bar.
   executeDelayedItemsLayout();
   // Painting the rows also paints whatever else of the window is waiting
   // for a paint (the scroll bar), and flushes it all to the screen.
   viewport()->repaint();
-  lastPaint_ = now_();
+  last_paint_ = now_();
 }
 
 int QtListBox::ListIndex() const {

@@ -43,10 +43,10 @@ class QtListBox : public QListView, public ListBox {
   // Replaces the clock that times the frames; for tests.
   void SetClock(std::function<Clock::time_point()> now) { now_ = std::move(now); }
   // Whether a Refresh is still waiting for its frame.
-  bool RepaintOwed() const { return repaintOwed_; }
+  bool RepaintOwed() const { return repaint_owed_; }
   // While set, RefreshIfDue throws RunAbandoned (once): the window was
   // closed during a run.
-  void SetRunAbandoned(bool abandoned) { abandonRun_ = abandoned; }
+  void SetRunAbandoned(bool abandoned) { abandon_run_ = abandoned; }
 
  signals:
   // A double-click with the left button anywhere in the list, whether or
@@ -63,10 +63,10 @@ class QtListBox : public QListView, public ListBox {
 
   ResultListModel* model_;
   std::function<Clock::time_point()> now_ = [] { return Clock::now(); };
-  Clock::time_point lastPaint_{};
-  Clock::time_point lastAnswer_{};
-  bool repaintOwed_ = false;
-  bool abandonRun_ = false;
+  Clock::time_point last_paint_{};
+  Clock::time_point last_answer_{};
+  bool repaint_owed_ = false;
+  bool abandon_run_ = false;
 };
 
 }  // namespace brenvo1::platform

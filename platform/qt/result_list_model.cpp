@@ -35,12 +35,12 @@ std::string_view ResultListModel::Store(std::string_view item) {
     // space for the next paths.
     place = blocks_.emplace_back(std::make_unique_for_overwrite<char[]>(item.size())).get();
   } else {
-    if (item.size() > blockFree_) {
-      openBlock_ = blocks_.emplace_back(std::make_unique_for_overwrite<char[]>(kBlockBytes)).get();
-      blockFree_ = kBlockBytes;
+    if (item.size() > block_free_) {
+      open_block_ = blocks_.emplace_back(std::make_unique_for_overwrite<char[]>(kBlockBytes)).get();
+      block_free_ = kBlockBytes;
     }
-    place = openBlock_ + (kBlockBytes - blockFree_);
-    blockFree_ -= item.size();
+    place = open_block_ + (kBlockBytes - block_free_);
+    block_free_ -= item.size();
   }
   std::memcpy(place, item.data(), item.size());
   return {place, item.size()};
@@ -58,8 +58,8 @@ void ResultListModel::Clear() {
   items_.clear();
   items_.shrink_to_fit();
   blocks_.clear();
-  openBlock_ = nullptr;
-  blockFree_ = 0;
+  open_block_ = nullptr;
+  block_free_ = 0;
   endResetModel();
 }
 

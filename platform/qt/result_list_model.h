@@ -40,8 +40,8 @@ class ResultListModel : public QAbstractListModel {
 
   std::deque<std::string_view> items_;
   std::vector<std::unique_ptr<char[]>> blocks_;
-  char* openBlock_ = nullptr;
-  std::size_t blockFree_ = 0;
+  char* open_block_ = nullptr;
+  std::size_t block_free_ = 0;
 };
 
 }  // namespace brenvo1::platform
