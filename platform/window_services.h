@@ -47,9 +47,10 @@ class ListBox {
   // An implementation may hold a repaint back for at most one display
   // frame; it then owes it to RefreshIfDue or FinishRefresh.
   virtual void Refresh() = 0;
-  // Called after every examined file: a repaint held back by Refresh is
-  // done here once its frame has passed. A window also answers its desktop
-  // here, and throws RunAbandoned once the user has closed it.
+  // Called after every examined file and every chunk of a large one: a
+  // repaint held back by Refresh is done here once its frame has passed. A
+  // window also answers its desktop here, and throws RunAbandoned once the
+  // user has closed it.
   virtual void RefreshIfDue() {}
   // Called at the end of every search run: any held-back repaint is done now.
   virtual void FinishRefresh() {}

@@ -14,9 +14,10 @@ std::size_t BytesAroundAHit(const SearchText& text) { return 4 * text.size() + 8
 
 }  // namespace
 
-ContentMatcher::ContentMatcher(const SearchText& text, std::size_t chunk_size)
+ContentMatcher::ContentMatcher(const SearchText& text, std::size_t chunk_size, std::function<void()> between_chunks)
     : text_(text),
       reader_(chunk_size, BytesAroundAHit(text)),
+      between_chunks_(std::move(between_chunks)),
       by_anchor_(text.has_anchor() && text.size() <= kLongestAnchoredText),
       anchors_{AnchorSearch(text, TextEncoding::Utf8OrWindows1252), AnchorSearch(text, TextEncoding::Utf16LE),
                AnchorSearch(text, TextEncoding::Utf16BE)} {}
@@ -43,7 +44,7 @@ bool ContentMatcher::SearchByAnchor(TextEncoding encoding, std::size_t text_star
     const TextWindow window{data + std::min<std::uint64_t>(begin - offset, reader_.size()),
                             data + reader_.size(), begin == text_start, reader_.at_end()};
     if (anchor.Find(window)) return true;
-  } while (reader_.Advance());
+  } while (NextChunk());
   return false;
 }
 
@@ -58,8 +59,14 @@ bool ContentMatcher::SearchCharacters(TextEncoding encoding, std::size_t text_st
       if (search.Feed({reader_.data() + skip, reader_.size() - skip})) return true;
       fed = end;
     }
-  } while (reader_.Advance());
+  } while (NextChunk());
   return search.Finish();
+}
+
+bool ContentMatcher::NextChunk() {
+  if (reader_.at_end()) return false;
+  if (between_chunks_) between_chunks_();
+  return reader_.Advance();
 }
 
 }  // namespace brenvo1::search

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <functional>
 
 #include "platform/file_system.h"
 #include "search/anchor_search.h"
@@ -15,7 +16,10 @@ namespace brenvo1::search {
 // grow with the file's size.
 class ContentMatcher {
  public:
-  explicit ContentMatcher(const SearchText& text, std::size_t chunk_size = kDefaultChunkSize);
+  // between_chunks, when given, is called after each chunk but the last, so
+  // that a window stays responsive while one large file is read.
+  explicit ContentMatcher(const SearchText& text, std::size_t chunk_size = kDefaultChunkSize,
+                          std::function<void()> between_chunks = nullptr);
 
   // Throws platform::FileSystemError when the stream cannot be read.
   bool Contains(platform::TextStream& stream);
@@ -28,9 +32,11 @@ class ContentMatcher {
  private:
   bool SearchByAnchor(TextEncoding encoding, std::size_t text_start);
   bool SearchCharacters(TextEncoding encoding, std::size_t text_start);
+  bool NextChunk();
 
   const SearchText& text_;
   ChunkReader reader_;
+  std::function<void()> between_chunks_;
   bool by_anchor_;
   std::array<AnchorSearch, 3> anchors_;  // by TextEncoding
 };

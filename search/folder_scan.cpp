@@ -9,7 +9,8 @@ namespace brenvo1::search {
 using platform::FileSystemError;
 using platform::Folder;
 
-FolderScan::FolderScan(platform::ListBox& lstFile, const SearchText& text) : lstFile_(lstFile), matcher_(text) {}
+FolderScan::FolderScan(platform::ListBox& lstFile, const SearchText& text)
+    : lstFile_(lstFile), matcher_(text, ContentMatcher::kDefaultChunkSize, [this] { lstFile_.RefreshIfDue(); }) {}
 
 void FolderScan::ScanFolder(Folder& start, std::string_view path) {
   // The walk keeps its own stack rather than recursing, so that a very deep
