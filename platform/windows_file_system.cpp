@@ -75,7 +75,8 @@ DWORD OpenRelative(HANDLE parent, const std::wstring& name, ACCESS_MASK access, 
   unicode_name.Buffer = const_cast<wchar_t*>(name.c_str());
   unicode_name.Length = unicode_name.MaximumLength = static_cast<USHORT>(name.size() * sizeof(wchar_t));
   OBJECT_ATTRIBUTES attributes;
-  InitializeObjectAttributes(&attributes, &unicode_name, OBJ_CASE_INSENSITIVE, parent, nullptr);
+  // Names come from the listing exactly as stored: matched as they are.
+  InitializeObjectAttributes(&attributes, &unicode_name, 0, parent, nullptr);
   IO_STATUS_BLOCK status_block;
   HANDLE handle = INVALID_HANDLE_VALUE;
   const NTSTATUS status = NtCreateFile(&handle, access | SYNCHRONIZE, &attributes, &status_block, nullptr, 0,
