@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <optional>
+#include <stdexcept>
 
 #include "platform/wtf8.h"
 
@@ -66,7 +67,8 @@ void WindowsOutput::Flush() {
 void WindowsOutput::Send(std::string_view bytes) {
   if (failed_ || bytes.empty()) return;
   if (handle_ == nullptr || handle_ == INVALID_HANDLE_VALUE) {
-    failed_ = true;
+    SetLastError(ERROR_INVALID_HANDLE);
+    Fail();
     return;
   }
   if (console_) {
@@ -75,7 +77,7 @@ void WindowsOutput::Send(std::string_view bytes) {
       DWORD written = 0;
       const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(text.size() - at, 1 << 14));
       if (!WriteConsoleW(handle_, text.data() + at, wanted, &written, nullptr) || written == 0) {
-        failed_ = true;
+        Fail();
         return;
       }
       at += written;
@@ -86,23 +88,44 @@ void WindowsOutput::Send(std::string_view bytes) {
     DWORD written = 0;
     const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - at, 1 << 20));
     if (!WriteFile(handle_, bytes.data() + at, wanted, &written, nullptr) || written == 0) {
-      failed_ = true;
+      Fail();
       return;
     }
     at += written;
   }
 }
 
+void WindowsOutput::Fail() {
+  const DWORD error = GetLastError();
+  failed_ = true;
+  wchar_t* text = nullptr;
+  const DWORD length =
+      FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                     error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::u16string message;
+  if (text != nullptr) message.assign(text, text + length);
+  LocalFree(text);
+  while (!message.empty() && (message.back() == u'\n' || message.back() == u'\r' || message.back() == u' ')) {
+    message.pop_back();
+  }
+  error_ = Wtf8FromUtf16(message) + " (" + std::to_string(error) + ")";
+}
+
 void WindowsConsoleListBox::AddItem(std::string_view item) {
-  items_.emplace_back(item);
   std::string line(item);
   line.push_back('\n');
   out_.Write(line);
+  ThrowIfFailed();
 }
 
-std::string WindowsConsoleListBox::List(int index) const {
-  if (index < 0 || static_cast<std::size_t>(index) >= items_.size()) return {};
-  return items_[static_cast<std::size_t>(index)];
+void WindowsConsoleListBox::Refresh() {
+  // A console shows each hit at once; a file or a pipe gets blocks.
+  if (out_.console()) out_.Flush();
+  ThrowIfFailed();
+}
+
+void WindowsConsoleListBox::ThrowIfFailed() const {
+  if (out_.failed()) throw std::runtime_error("scrittura dei risultati: " + out_.error());
 }
 
 void WindowsConsoleMessageBox::Show(std::string_view text, std::span<const std::string> details) {

@@ -7,7 +7,6 @@
 
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "platform/window_services.h"
 
@@ -27,32 +26,39 @@ class WindowsOutput {
   void Flush();
   // True once any write has failed: the output is incomplete.
   bool failed() const { return failed_; }
+  // The system's reason for the first failed write.
+  const std::string& error() const { return error_; }
   bool console() const { return console_; }
 
  private:
   void Send(std::string_view bytes);
+  void Fail();
 
   void* handle_;
   bool console_ = false;
   bool failed_ = false;
+  std::string error_;
   std::string buffer_;
 };
 
-// The result list on a WindowsOutput: each item, then "\n".
+// The result list on a WindowsOutput: each item, then "\n", and nothing
+// kept, as with ConsoleListBox. A failed write throws std::runtime_error,
+// except in FinishRefresh, which leaves it to the caller's last check.
 class WindowsConsoleListBox : public ListBox {
  public:
   explicit WindowsConsoleListBox(WindowsOutput& out) : out_(out) {}
-  void Clear() override { items_.clear(); }
+  void Clear() override {}
   void AddItem(std::string_view item) override;
-  void Refresh() override { out_.Flush(); }
+  void Refresh() override;
   void FinishRefresh() override { out_.Flush(); }
   int ListIndex() const override { return -1; }
   bool Selected(int) const override { return false; }
-  std::string List(int index) const override;
+  std::string List(int) const override { return {}; }
 
  private:
+  void ThrowIfFailed() const;
+
   WindowsOutput& out_;
-  std::vector<std::string> items_;
 };
 
 // The message, then each detail, one per line.

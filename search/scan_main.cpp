@@ -1,52 +1,38 @@
-// brenvo1-scan FOLDER TEXT: runs the program's search run with a terminal in
-// place of the window. Hits go to standard output, one per line as raw
-// bytes; message boxes go to standard error.
-//
-// Exit status: 0 the run completed and everything was read; 1 the folder
-// was missing; 2 wrong arguments; 3 the run completed but some entries could
-// not be read; 4 the run failed.
+#include "search/scan_main.h"
 
-#include <cstdio>
 #include <exception>
 
 #include "platform/console_window.h"
-#include "platform/posix_file_system.h"
 #include "search/search_run.h"
 
-int main(int argc, char** argv) {
-  using namespace brenvo1;
-  if (argc != 3) {
-    std::fputs("uso: brenvo1-scan CARTELLA TESTO\n", stderr);
-    return 2;
-  }
-  platform::RaiseOpenFileLimit();
+namespace brenvo1::search {
 
-  // Hits are flushed as they are found; a larger buffer keeps that cheap.
-  static char stdout_buffer[1 << 16];
-  std::setvbuf(stdout, stdout_buffer, _IOFBF, sizeof stdout_buffer);
-
+int RunScan(const std::string& folder, const std::string& text, platform::FileSystemService& fileSystem,
+            ScanConsole& console) {
   platform::ConsolePointer screen;
-  const platform::ConsoleTextBox txtPercorso(argv[1]);
-  const platform::ConsoleTextBox txtTesto(argv[2]);
-  platform::ConsoleListBox lstFile(stdout);
-  platform::ConsoleMessageBox messageBox(stderr);
-  platform::PosixFileSystem fileSystem;
-
+  const platform::ConsoleTextBox txtPercorso(folder);
+  const platform::ConsoleTextBox txtTesto(text);
   try {
-    const search::RunOutcome outcome =
-        search::Command1_Click({screen, txtPercorso, txtTesto, lstFile, messageBox}, fileSystem);
-    std::fflush(stdout);
+    const RunOutcome outcome =
+        Command1_Click({screen, txtPercorso, txtTesto, console.Hits(), console.Boxes()}, fileSystem);
+    // A hit lost on the way out is a failed run, never a success.
+    if (const std::optional<std::string> failure = console.FinishHits()) {
+      console.Complain("scrittura dei risultati: " + *failure);
+      return kExitFailed;
+    }
     switch (outcome.status) {
-      case search::RunStatus::Completed:
-        return 0;
-      case search::RunStatus::FolderMissing:
-        return 1;
-      case search::RunStatus::CompletedWithSkips:
-        return 3;
+      case RunStatus::Completed:
+        return kExitCompleted;
+      case RunStatus::FolderMissing:
+        return kExitFolderMissing;
+      case RunStatus::CompletedWithSkips:
+        return kExitSkipped;
     }
   } catch (const std::exception& error) {
-    std::fflush(stdout);
-    std::fprintf(stderr, "brenvo1-scan: %s\n", error.what());
+    console.FinishHits();
+    console.Complain(error.what());
   }
-  return 4;
+  return kExitFailed;
 }
+
+}  // namespace brenvo1::search
