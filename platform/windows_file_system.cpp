@@ -304,24 +304,44 @@ std::string Wtf8FromWide(std::wstring_view path) {
   return Wtf8FromUtf16(std::u16string(path.begin(), path.end()));
 }
 
-std::optional<std::wstring> FullFolderPath(std::wstring_view typed) {
-  if (typed.empty()) return std::nullopt;
-  const std::wstring input(typed);
+namespace {
+
+std::optional<std::wstring> SystemFullPath(const std::wstring& input) {
   std::wstring full(MAX_PATH, L'\0');
   for (;;) {
     const DWORD length = GetFullPathNameW(input.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
     if (length == 0) return std::nullopt;
     if (length < full.size()) {
       full.resize(length);
-      break;
+      return full;
     }
     full.resize(length);
   }
-  // Keeps the separator of a root: "C:\", "\\server\share\" loses it only
-  // after the share name, which is no root of its own on screen.
-  const bool extended = full.starts_with(L"\\\\?\\") || full.starts_with(L"\\\\.\\");
-  const std::size_t root = (!extended && full.size() >= 3 && full[1] == L':') ? 3 : 0;
-  while (full.size() > std::max<std::size_t>(root, 1) && IsSeparator(full.back())) full.pop_back();
+}
+
+bool IsDevicePath(std::wstring_view path) { return path.starts_with(L"\\\\.\\") || path.starts_with(L"\\\\?\\"); }
+
+}  // namespace
+
+std::optional<std::wstring> FullFolderPath(std::wstring_view typed) {
+  if (typed.empty()) return std::nullopt;
+  const std::wstring input(typed);
+  std::optional<std::wstring> full = SystemFullPath(input);
+  if (!full) return std::nullopt;
+  if (IsDevicePath(*full) && !IsDevicePath(input)) {
+    // A last part such as "con" or "NUL.txt" made the system name its
+    // device; the user meant the folder of that name where it is typed.
+    const std::size_t cut = input.find_last_of(L"\\/:");
+    const std::wstring parent = cut == std::wstring::npos ? L"." : input.substr(0, cut + 1);
+    full = SystemFullPath(parent);
+    if (!full || IsDevicePath(*full)) return std::nullopt;
+    if (full->empty() || !IsSeparator(full->back())) full->push_back(L'\\');
+    full->append(input.substr(cut == std::wstring::npos ? 0 : cut + 1));
+  }
+  // Keeps the separator of a drive's root ("C:\"); a share's root
+  // ("\\server\share") is shown without one.
+  const std::size_t root = (!IsDevicePath(*full) && full->size() >= 3 && (*full)[1] == L':') ? 3 : 0;
+  while (full->size() > std::max<std::size_t>(root, 1) && IsSeparator(full->back())) full->pop_back();
   return full;
 }
 

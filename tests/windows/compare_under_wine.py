@@ -265,9 +265,19 @@ def main(argv):
         subprocess.run(["wineboot", "-i"], env=dict(os.environ, WINEPREFIX=prefix, WINEDEBUG="-all"),
                        capture_output=True, check=True)
     comparison = Comparison(exe, linux, work, prefix)
+    # Wine's server and services start with the first program of a prefix
+    # and inherit its standard output; started here, with nothing to hold,
+    # they stay up for the whole comparison, and no run waits ~2 s for them
+    # to let go of its pipes. The keeper ends when its input closes.
+    keeper = subprocess.Popen(["wine", "cmd"], env=comparison.wine_env, stdin=subprocess.PIPE,
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    subprocess.run(["wine", "cmd", "/c", "exit"], env=comparison.wine_env, stdin=subprocess.DEVNULL,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=False)
     try:
         comparison.run_all(options.get("--only"))
     finally:
+        keeper.stdin.close()
+        keeper.wait(timeout=60)
         if keep:
             print(f"trees kept in {work}")
         else:

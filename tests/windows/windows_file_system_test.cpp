@@ -91,17 +91,17 @@ std::string ReadAll(TextStream& stream) {
 std::string Utf8(std::u8string_view text) { return std::string(text.begin(), text.end()); }
 
 // One search run through the Windows service, as brenvo1-scan makes it.
-struct Run {
+struct ScanResult {
   search::RunOutcome outcome;
   std::vector<std::string> hits;
 };
 
-Run Search(const std::string& folder, const std::string& text) {
+ScanResult Search(const std::string& folder, const std::string& text) {
   testing::FakeWindow window;
   window.txtPercorso.text = folder;
   window.txtTesto.text = text;
   WindowsFileSystem service;
-  Run run;
+  ScanResult run;
   run.outcome = search::Command1_Click(window.controls(), service);
   run.hits = window.items;
   return run;
@@ -114,6 +114,9 @@ TEST(WindowsPaths, FullPathsAsTheSystemMakesThem) {
   EXPECT_EQ(FullFolderPath(L"C:/a/./c/../b//"), L"C:\\a\\b");
   EXPECT_EQ(FullFolderPath(L"\\\\server\\share\\x\\..\\y\\"), L"\\\\server\\share\\y");
   EXPECT_EQ(FullFolderPath(L""), std::nullopt);
+  // A last part named like a device is the folder of that name.
+  EXPECT_EQ(FullFolderPath(L"C:\\a\\con"), L"C:\\a\\con");
+  EXPECT_EQ(FullFolderPath(L"C:/a/NUL.txt"), L"C:\\a\\NUL.txt");
 
   std::wstring current(MAX_PATH * 4, L'\0');
   current.resize(GetCurrentDirectoryW(static_cast<DWORD>(current.size()), current.data()));
@@ -137,7 +140,7 @@ TEST(WindowsFileSystem, StartFolderListedByItsFullPathWithBackslashes) {
   tree.File(L"b.txt", "ostile");
   std::string typed = tree.root_wtf8() + "\\sub\\..\\";
   for (char& c : typed) c = c == '\\' ? '/' : c;
-  const Run run = Search(typed, "OSTILE");
+  const ScanResult run = Search(typed, "OSTILE");
   EXPECT_EQ(run.outcome.status, search::RunStatus::Completed);
   EXPECT_EQ(run.hits, (Names{tree.root_wtf8() + "\\b.txt", tree.root_wtf8() + "\\sub\\a.txt"}));
 
@@ -145,7 +148,7 @@ TEST(WindowsFileSystem, StartFolderListedByItsFullPathWithBackslashes) {
   EXPECT_TRUE(service.FolderExists(tree.root_wtf8()));
   EXPECT_FALSE(service.FolderExists(tree.root_wtf8() + "\\b.txt"));
   EXPECT_FALSE(service.FolderExists(tree.root_wtf8() + "\\nessuna"));
-  EXPECT_FALSE(service.FolderExists(std::string(tree.root_wtf8() + "\0x", tree.root_wtf8().size() + 2)));
+  EXPECT_FALSE(service.FolderExists(tree.root_wtf8() + std::string("\0x", 2)));
   EXPECT_FALSE(service.FolderExists("caf\xe9"));  // no UTF-16 name has these bytes
 }
 
@@ -168,7 +171,7 @@ TEST(WindowsFileSystem, DeviceNamesAreTheFilesTheyAre) {
     EXPECT_EQ(ReadAll(*stream), "ostile " + Wtf8FromWide(name));
   }
 
-  const Run run = Search(tree.root_wtf8(), "ostile");
+  const ScanResult run = Search(tree.root_wtf8(), "ostile");
   const std::string root = tree.root_wtf8();
   EXPECT_EQ(run.hits, (Names{root + "\\Aux.frm", root + "\\COM1.txt", root + "\\con.txt", root + "\\lpt9.cls",
                              root + "\\NUL.bas", root + "\\con\\nul.txt"}));
@@ -186,11 +189,11 @@ TEST(WindowsFileSystem, PathsLongerThanMaxPath) {
   const std::string deep_folder = tree.root_wtf8() + "\\" + Wtf8FromWide(relative);
   ASSERT_GT(deep_folder.size(), 300u);
 
-  const Run from_root = Search(tree.root_wtf8(), "ostile");
+  const ScanResult from_root = Search(tree.root_wtf8(), "ostile");
   EXPECT_EQ(from_root.hits, Names{deep_folder + "\\in_fondo.txt"});
   EXPECT_EQ(from_root.outcome.status, search::RunStatus::Completed);
   // The long path typed as the start folder.
-  const Run from_deep = Search(deep_folder, "OSTILE");
+  const ScanResult from_deep = Search(deep_folder, "OSTILE");
   EXPECT_EQ(from_deep.hits, Names{deep_folder + "\\in_fondo.txt"});
 }
 
@@ -215,7 +218,7 @@ TEST(WindowsFileSystem, NamesAreWtf8InTheSameOrderAsOnPosix) {
   const std::unique_ptr<TextStream> stream = start.folder->OpenTextFile(Utf8(u8"\U0001F600.txt"));
   ASSERT_NE(stream, nullptr);
   EXPECT_EQ(ReadAll(*stream), "ostile");
-  const Run run = Search(tree.root_wtf8() + "\\" + Utf8(u8"\U0001F600 cartella"), "OSTILE");
+  const ScanResult run = Search(tree.root_wtf8() + "\\" + Utf8(u8"\U0001F600 cartella"), "OSTILE");
   EXPECT_EQ(run.hits, Names{tree.root_wtf8() + "\\" + Utf8(u8"\U0001F600 cartella\\\u00c0.txt")});
 }
 
@@ -254,7 +257,7 @@ TEST(WindowsFileSystem, FileLockedByAnotherHandleIsReportedUnreadable) {
                                     nullptr);
   ASSERT_NE(writer, INVALID_HANDLE_VALUE);
 
-  const Run run = Search(tree.root_wtf8(), "ostile");
+  const ScanResult run = Search(tree.root_wtf8(), "ostile");
   CloseHandle(locker);
   CloseHandle(writer);
   const std::string root = tree.root_wtf8();
@@ -315,7 +318,7 @@ TEST(WindowsFileSystem, JunctionLoopsEndAndNoFolderIsWalkedTwice) {
     ASSERT_NE(prepared, nullptr) << "no junctions here, and no prepared link tree";
     root = prepared;
   }
-  const Run run = Search(root + "\\a", "ostile");
+  const ScanResult run = Search(root + "\\a", "ostile");
   EXPECT_EQ(run.hits, (Names{root + "\\a\\b\\x.txt", root + "\\a\\sib1\\e.txt"}));
   EXPECT_EQ(run.outcome.status, search::RunStatus::Completed);
 
