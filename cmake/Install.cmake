@@ -15,6 +15,41 @@ install(FILES ${PROJECT_SOURCE_DIR}/packaging/brenvo1.desktop
   DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/brenvo1.svg
   DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+# What a Linux distribution and its software centres read about the
+# program; the Windows packages carry packaging/windows/ instead.
+if(UNIX)
+  install(FILES ${PROJECT_SOURCE_DIR}/packaging/org.brenvo1.scandilo.metainfo.xml
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+
+  # The copyright file as it is; the changelog and the manual pages
+  # compressed the way Debian's tools do it, gzip -9n: best compression, and
+  # no file name or time in the header, so that the same sources give the
+  # same bytes. The manual pages get the version from project().
+  find_program(BRENVO1_GZIP gzip REQUIRED)
+  set(compressed_dir ${PROJECT_BINARY_DIR}/compressed)
+  set(compressed_files)
+  function(brenvo1_compress source name)
+    set(output ${compressed_dir}/${name}.gz)
+    add_custom_command(OUTPUT ${output}
+      COMMAND ${CMAKE_COMMAND} -E copy ${source} ${compressed_dir}/${name}
+      COMMAND ${BRENVO1_GZIP} -9nf ${compressed_dir}/${name}
+      DEPENDS ${source}
+      VERBATIM)
+    set(compressed_files ${compressed_files} ${output} PARENT_SCOPE)
+  endfunction()
+
+  brenvo1_compress(${PROJECT_SOURCE_DIR}/packaging/changelog changelog)
+  foreach(page brenvo1.1 brenvo1-scan.1)
+    configure_file(${PROJECT_SOURCE_DIR}/packaging/man/${page}.in ${PROJECT_BINARY_DIR}/man/${page} @ONLY)
+    brenvo1_compress(${PROJECT_BINARY_DIR}/man/${page} ${page})
+  endforeach()
+  add_custom_target(brenvo1_documents ALL DEPENDS ${compressed_files})
+
+  install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${compressed_dir}/changelog.gz
+    DESTINATION ${CMAKE_INSTALL_DOCDIR})
+  install(FILES ${compressed_dir}/brenvo1.1.gz ${compressed_dir}/brenvo1-scan.1.gz
+    DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endif()
 
 set(BRENVO1_MAINTAINER "Brenvo1 maintainers <maintainers@users.noreply.c-seed-69638eff.example>"
   CACHE STRING "Maintainer field of the Debian package")
@@ -42,6 +77,7 @@ set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS
   "gnome-text-editor | gedit | kwrite | kate | mousepad | xed | pluma | featherpad | leafpad | xdg-utils")
 # CPack puts the summary first and indents these lines as dpkg wants them.
+# No line may start with a dot, which dpkg would read as a control line.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION [=[
 Scandilo cerca un testo nei file di una cartella e di tutte le sue
 sottocartelle, senza distinguere maiuscole e minuscole, ed elenca i file
@@ -50,8 +86,8 @@ Esamina i file .txt, .bas, .cls, .frm, .vbp, .hds, .bds, .lds, .dss e .dse.
 
 Scandilo searches a folder and all folders below it for a text, ignoring
 case, and lists the files that contain it; a double-click on a listed file
-opens it in the desktop's text editor. It examines files named .txt, .bas,
-.cls, .frm, .vbp, .hds, .bds, .lds, .dss and .dse.
+opens it in the desktop's text editor. It examines the files whose names
+end in .txt, .bas, .cls, .frm, .vbp, .hds, .bds, .lds, .dss and .dse.
 
 brenvo1-scan CARTELLA TESTO runs the same search from a terminal.]=])
 

@@ -5,19 +5,15 @@
 
 #include <cstdio>
 #include <string>
-#include <vector>
 
 #include "platform/window_services.h"
 
 namespace brenvo1::platform {
 
+// A terminal has no pointer to show.
 class ConsolePointer : public ApplicationPointer {
  public:
-  void SetMousePointer(MousePointer pointer) override { pointer_ = pointer; }
-  MousePointer pointer() const { return pointer_; }
-
- private:
-  MousePointer pointer_ = MousePointer::Default;
+  void SetMousePointer(MousePointer) override {}
 };
 
 class ConsoleTextBox : public TextBox {
@@ -29,23 +25,29 @@ class ConsoleTextBox : public TextBox {
   std::string text_;
 };
 
-// Writes each appended item to out as raw bytes and a newline. Items written
-// cannot be taken back: Clear only forgets them.
+// Writes each appended item to out as raw bytes and a newline, and keeps
+// nothing: a terminal has no current item to open. Items written cannot be
+// taken back, so Clear does nothing. Output to a terminal shows each hit at
+// once; to a file or a pipe it is written in blocks. A failed write throws
+// std::runtime_error, as hits that cannot be delivered end the run; only
+// FinishRefresh, called as a run ends, leaves the failure for the caller's
+// last check of the stream.
 class ConsoleListBox : public ListBox {
  public:
-  explicit ConsoleListBox(std::FILE* out) : out_(out) {}
-  void Clear() override { items_.clear(); }
+  explicit ConsoleListBox(std::FILE* out);
+  void Clear() override {}
   void AddItem(std::string_view item) override;
-  void Refresh() override { std::fflush(out_); }
+  void Refresh() override;
   void FinishRefresh() override { std::fflush(out_); }
   int ListIndex() const override { return -1; }
   bool Selected(int) const override { return false; }
-  std::string List(int index) const override;
-  int ListCount() const { return static_cast<int>(items_.size()); }
+  std::string List(int) const override { return {}; }
 
  private:
+  [[noreturn]] void Fail() const;
+
   std::FILE* out_;
-  std::vector<std::string> items_;
+  bool interactive_;
 };
 
 // Writes the message, then each detail, one per line.

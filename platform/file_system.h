@@ -4,7 +4,9 @@
 // POSIX implementation serves the real program; tests plug in fakes that
 // fail on demand.
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <stdexcept>
@@ -14,17 +16,21 @@
 
 namespace brenvo1::platform {
 
-// A failed file-system operation. path names the entry concerned.
+#ifdef _WIN32
+inline constexpr char kPathSeparator = '\\';
+#else
+inline constexpr char kPathSeparator = '/';
+#endif
+
+// A failed file-system operation. path names the entry concerned when the
+// service knows it; the walk knows the paths of the entries it asks for.
 class FileSystemError : public std::runtime_error {
  public:
-  FileSystemError(std::string path, int error_number, const std::string& what)
-      : std::runtime_error(what), path_(std::move(path)), error_number_(error_number) {}
+  FileSystemError(std::string path, const std::string& what) : std::runtime_error(what), path_(std::move(path)) {}
   const std::string& path() const { return path_; }
-  int error_number() const { return error_number_; }
 
  private:
   std::string path_;
-  int error_number_;
 };
 
 // An open file, read front to back in chunks.
@@ -40,19 +46,26 @@ class TextStream {
   virtual void Close() = 0;
 };
 
-// Identity of a folder on disk, used to notice a link that leads back to a
-// folder being walked.
+// Identity of a folder on disk, whatever path reaches it: the walk enters
+// each folder once, however many links lead to it.
 struct FolderIdentity {
   std::uint64_t device = 0;
   std::uint64_t inode = 0;
   friend bool operator==(const FolderIdentity&, const FolderIdentity&) = default;
 };
 
+struct FolderIdentityHash {
+  std::size_t operator()(const FolderIdentity& identity) const {
+    return std::hash<std::uint64_t>{}(identity.inode * 0x9E3779B97F4A7C15ull ^ identity.device);
+  }
+};
+
+// An open folder. It knows its entries by name only: the walk keeps the one
+// path of the folder it is in, so a deep tree does not hold a full path per
+// level.
 class Folder {
  public:
   virtual ~Folder() = default;
-  // Full path of the folder, as it prefixes the paths of its entries.
-  virtual const std::string& Path() const = 0;
   virtual FolderIdentity Identity() const = 0;
   // Names of the regular files directly in the folder, in the service's
   // order. Throws FileSystemError when the folder cannot be listed.
@@ -67,6 +80,17 @@ class Folder {
   // place); such an entry is neither read nor reported. Throws
   // FileSystemError when the file cannot be opened.
   virtual std::unique_ptr<TextStream> OpenTextFile(const std::string& name) = 0;
+  // A hint that the file named by Files will be opened soon: the service
+  // may start fetching its content from the disk. What is read later does
+  // not depend on it.
+  virtual void Prefetch(const std::string& name) { (void)name; }
+};
+
+// The start folder of a search and its full path, as listed before the
+// names of the entries below it.
+struct OpenedFolder {
+  std::string path;
+  std::unique_ptr<Folder> folder;
 };
 
 class FileSystemService {
@@ -74,18 +98,23 @@ class FileSystemService {
   virtual ~FileSystemService() = default;
   // True exactly when path names an existing folder.
   virtual bool FolderExists(std::string_view path) = 0;
-  // The folder that path names. Throws FileSystemError.
-  virtual std::unique_ptr<Folder> GetFolder(std::string_view path) = 0;
+  // The folder that path names, as the system opens it. Throws
+  // FileSystemError.
+  virtual OpenedFolder GetFolder(std::string_view path) = 0;
 };
 
-// Joins a folder path and an entry name with the "/" separator, without
-// doubling it after the root folder.
+// Appends the separator and name to path, without doubling the separator
+// after a root folder.
+inline void AppendName(std::string& path, std::string_view name) {
+  if (path.empty() || path.back() != kPathSeparator) path.push_back(kPathSeparator);
+  path.append(name);
+}
+
 inline std::string JoinPath(std::string_view folder, std::string_view name) {
   std::string path;
   path.reserve(folder.size() + 1 + name.size());
   path.append(folder);
-  if (path.empty() || path.back() != '/') path.push_back('/');
-  path.append(name);
+  AppendName(path, name);
   return path;
 }
 

@@ -4,11 +4,14 @@
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+
+#include "platform/name_order.h"
 
 namespace brenvo1::platform {
 
@@ -16,28 +19,13 @@ namespace {
 
 [[noreturn]] void ThrowError(std::string path, int error_number, const char* operation) {
   std::string what = std::string(operation) + " " + path + ": " + std::strerror(error_number);
-  throw FileSystemError(std::move(path), error_number, what);
+  throw FileSystemError(std::move(path), what);
 }
 
 bool HoldsNul(std::string_view path) { return path.find('\0') != std::string_view::npos; }
 
 FolderIdentity IdentityOf(const struct stat& st) {
   return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
-}
-
-unsigned char LowerAscii(unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c; }
-
-// Names compared byte by byte with ASCII letters lowered; equal keys fall
-// back to the raw bytes, so the order is total and the same on every run.
-bool NameOrder(const std::string& a, const std::string& b) {
-  const std::size_t common = std::min(a.size(), b.size());
-  for (std::size_t i = 0; i < common; ++i) {
-    const unsigned char x = LowerAscii(static_cast<unsigned char>(a[i]));
-    const unsigned char y = LowerAscii(static_cast<unsigned char>(b[i]));
-    if (x != y) return x < y;
-  }
-  if (a.size() != b.size()) return a.size() < b.size();
-  return a < b;
 }
 
 class FileDescriptor {
@@ -47,9 +35,9 @@ class FileDescriptor {
   FileDescriptor(const FileDescriptor&) = delete;
   FileDescriptor& operator=(const FileDescriptor&) = delete;
   int get() const { return fd_; }
-  void Reset() {
+  void Reset(int fd = -1) {
     if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
+    fd_ = fd;
   }
 
  private:
@@ -57,11 +45,38 @@ class FileDescriptor {
 };
 
 // Reads up to the size the file had when it was opened, which spares the
-// read that would only report the end; a file whose size reads as zero
-// (as in /proc) is read until the end for real.
+// read that would only report the end. A file whose size reads as zero (as
+// in /proc) is read until the end for real, up to kUnsizedLimit: past that
+// it is a kernel view such as a process's page map, which would take
+// minutes to read through, and it is reported as unreadable rather than
+// searched in part.
+constexpr std::uint64_t kUnsizedLimit = std::uint64_t{64} << 20;
+
+// Whether the files of a run are coming from the disk. The first read of
+// each file asks only for what memory holds; while files keep coming from
+// the disk, folders fetch the next files ahead, so the disk serves many
+// requests at once rather than one after another. With the files in
+// memory nothing is fetched ahead and a hint costs nothing.
+class DiskActivity {
+ public:
+  void FirstRead(bool from_disk) {
+    if (from_disk) {
+      files_left_ = kFilesAfterADiskRead;
+    } else if (files_left_ > 0) {
+      --files_left_;
+    }
+  }
+  bool busy() const { return files_left_ > 0; }
+
+ private:
+  static constexpr int kFilesAfterADiskRead = 64;
+  int files_left_ = 0;
+};
+
 class PosixTextStream : public TextStream {
  public:
-  PosixTextStream(int fd, off_t size) : fd_(fd), size_known_(size > 0), remaining_(static_cast<std::uint64_t>(size)) {}
+  PosixTextStream(int fd, off_t size, DiskActivity& disk)
+      : fd_(fd), size_known_(size > 0), remaining_(static_cast<std::uint64_t>(size)), disk_(disk) {}
 
   bool AtEndOfStream() override {
     if (at_end_) return true;
@@ -89,14 +104,29 @@ class PosixTextStream : public TextStream {
       }
       wanted = static_cast<std::size_t>(std::min<std::uint64_t>(wanted, remaining_));
     }
-    const std::size_t got = ReadSome(destination.data(), wanted);
+    const std::size_t got = first_read_ ? FirstRead(destination.data(), wanted) : ReadSome(destination.data(), wanted);
     remaining_ -= std::min<std::uint64_t>(remaining_, got);
+    if (!size_known_ && (unsized_read_ += got) > kUnsizedLimit) ThrowError({}, EFBIG, "read");
     return got;
   }
 
   void Close() override { fd_.Reset(); }
 
  private:
+  // Tells the disk activity whether memory held the file's first bytes.
+  std::size_t FirstRead(char* into, std::size_t size) {
+    first_read_ = false;
+    iovec piece{into, size};
+    ssize_t got;
+    do {
+      got = ::preadv2(fd_.get(), &piece, 1, -1, RWF_NOWAIT);
+    } while (got < 0 && errno == EINTR);
+    if (got < 0 && errno != EAGAIN) return ReadSome(into, size);  // no answer where the file lives
+    disk_.FirstRead(got < 0 || static_cast<std::size_t>(got) < size);
+    if (got <= 0) return ReadSome(into, size);
+    return static_cast<std::size_t>(got);
+  }
+
   std::size_t ReadSome(char* into, std::size_t size) {
     if (fd_.get() < 0) ThrowError({}, EBADF, "read");
     for (;;) {
@@ -116,14 +146,16 @@ class PosixTextStream : public TextStream {
   bool at_end_ = false;
   std::string lookahead_;
   std::size_t lookahead_used_ = 0;
+  std::uint64_t unsized_read_ = 0;
+  DiskActivity& disk_;
+  bool first_read_ = true;
 };
 
 class PosixFolder : public Folder {
  public:
-  PosixFolder(int fd, std::string path, FolderIdentity identity)
-      : fd_(fd), path_(std::move(path)), identity_(identity) {}
+  PosixFolder(int fd, FolderIdentity identity, std::shared_ptr<DiskActivity> disk)
+      : fd_(fd), identity_(identity), disk_(std::move(disk)) {}
 
-  const std::string& Path() const override { return path_; }
   FolderIdentity Identity() const override { return identity_; }
 
   const std::vector<std::string>& Files() override {
@@ -138,35 +170,47 @@ class PosixFolder : public Folder {
 
   std::unique_ptr<Folder> GetSubFolder(const std::string& name) override {
     const int fd = ::openat(fd_.get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) ThrowError(JoinPath(path_, name), errno, "open folder");
-    return Opened(fd, JoinPath(path_, name));
+    if (fd < 0) ThrowError(name, errno, "open folder");
+    return Opened(fd, name, disk_);
+  }
+
+  // Asks the kernel to start reading the file into memory and lets go of
+  // it at once: nothing is held open, and the file is opened anew by name
+  // when its turn comes, whatever happened to it meanwhile.
+  void Prefetch(const std::string& name) override {
+    if (!disk_->busy()) return;
+    const int fd = ::openat(fd_.get(), name.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) return;
+    struct stat st;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) ::posix_fadvise(fd, 0, 0, POSIX_FADV_WILLNEED);
+    ::close(fd);
   }
 
   std::unique_ptr<TextStream> OpenTextFile(const std::string& name) override {
     // O_NONBLOCK: a FIFO swapped in since the listing must not stall the run.
     const int fd = ::openat(fd_.get(), name.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0) ThrowError(JoinPath(path_, name), errno, "open");
+    if (fd < 0) ThrowError(name, errno, "open");
     struct stat st;
     if (::fstat(fd, &st) != 0) {
       const int error = errno;
       ::close(fd);
-      ThrowError(JoinPath(path_, name), error, "stat");
+      ThrowError(name, error, "stat");
     }
     if (!S_ISREG(st.st_mode)) {
       ::close(fd);
       return nullptr;
     }
-    return std::make_unique<PosixTextStream>(fd, st.st_size);
+    return std::make_unique<PosixTextStream>(fd, st.st_size, *disk_);
   }
 
-  static std::unique_ptr<Folder> Opened(int fd, std::string path) {
+  static std::unique_ptr<Folder> Opened(int fd, std::string_view path, std::shared_ptr<DiskActivity> disk) {
     struct stat st;
     if (::fstat(fd, &st) != 0) {
       const int error = errno;
       ::close(fd);
-      ThrowError(std::move(path), error, "stat");
+      ThrowError(std::string(path), error, "stat");
     }
-    return std::make_unique<PosixFolder>(fd, std::move(path), IdentityOf(st));
+    return std::make_unique<PosixFolder>(fd, IdentityOf(st), std::move(disk));
   }
 
  private:
@@ -200,7 +244,7 @@ class PosixFolder : public Folder {
 
   void List() {
     if (listed_) return;
-    if (list_error_ != 0) ThrowError(path_, list_error_, "list");
+    if (list_error_ != 0) ThrowError({}, list_error_, "list");
     // Reads the entries straight from the folder's own descriptor: no
     // second descriptor and no directory stream to allocate per folder.
     alignas(struct dirent64) char buffer[32 * 1024];
@@ -212,7 +256,7 @@ class PosixFolder : public Folder {
         list_error_ = errno;
         files_.clear();
         subfolders_.clear();
-        ThrowError(path_, list_error_, "list");
+        ThrowError({}, list_error_, "list");
       }
       for (ssize_t at = 0; at < got;) {
         const auto* entry = reinterpret_cast<const struct dirent64*>(buffer + at);
@@ -237,17 +281,53 @@ class PosixFolder : public Folder {
   }
 
   FileDescriptor fd_;
-  std::string path_;
   FolderIdentity identity_;
+  std::shared_ptr<DiskActivity> disk_;  // shared by the folders of one run
   bool listed_ = false;
   int list_error_ = 0;
   std::vector<std::string> files_;
   std::vector<std::string> subfolders_;
 };
 
+// Opens a folder as open(2) would, also when the path is longer than the
+// system takes in one call: then it is opened piece by piece, each piece
+// relative to the folder before it, which resolves links and ".." the same
+// way. Returns -1 with errno set on failure.
+int OpenFolderPath(std::string_view path, int flags) {
+  flags |= O_DIRECTORY | O_CLOEXEC;
+  if (path.size() < PATH_MAX) return ::open(std::string(path).c_str(), flags);
+  FileDescriptor folder;
+  for (;;) {
+    std::size_t cut = path.rfind('/', PATH_MAX - 1);
+    if (cut == std::string_view::npos) {
+      errno = ENAMETOOLONG;
+      return -1;
+    }
+    if (cut == 0) cut = 1;  // the root folder on its own
+    const int fd = ::openat(folder.get() < 0 ? AT_FDCWD : folder.get(), std::string(path.substr(0, cut)).c_str(),
+                            O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return -1;
+    folder.Reset(fd);
+    path.remove_prefix(cut);
+    while (!path.empty() && path.front() == '/') path.remove_prefix(1);
+    if (path.size() < PATH_MAX) return ::openat(folder.get(), path.empty() ? "." : std::string(path).c_str(), flags);
+  }
+}
+
+// The physical path of a folder reached through a link.
+std::string ResolvedPath(const std::string& path) {
+  std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr), &std::free);
+  return resolved ? std::string(resolved.get()) : path;
+}
+
+bool IsLink(const std::string& path) {
+  struct stat st;
+  return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
 }  // namespace
 
-std::string NormalizedAbsolutePath(std::string_view path) {
+std::string ListedFolderPath(std::string_view path) {
   std::string absolute;
   if (path.empty() || path.front() != '/') {
     std::vector<char> cwd(4096);
@@ -260,7 +340,7 @@ std::string NormalizedAbsolutePath(std::string_view path) {
   }
   absolute.append(path);
 
-  std::vector<std::string_view> parts;
+  std::string listed;
   std::string_view rest = absolute;
   while (!rest.empty()) {
     const auto slash = rest.find('/');
@@ -268,31 +348,33 @@ std::string NormalizedAbsolutePath(std::string_view path) {
     rest = slash == std::string_view::npos ? std::string_view{} : rest.substr(slash + 1);
     if (part.empty() || part == ".") continue;
     if (part == "..") {
-      if (!parts.empty()) parts.pop_back();
+      // ".." leaves the folder the path has reached, which for a link is
+      // its target, not the folder that holds the link.
+      if (!listed.empty() && IsLink(listed)) listed = ResolvedPath(listed);
+      listed.resize(listed.rfind('/') == std::string::npos ? 0 : listed.rfind('/'));
       continue;
     }
-    parts.push_back(part);
+    listed.push_back('/');
+    listed.append(part);
   }
-  std::string normalized;
-  for (const std::string_view part : parts) {
-    normalized.push_back('/');
-    normalized.append(part);
-  }
-  return normalized.empty() ? "/" : normalized;
+  return listed.empty() ? "/" : listed;
 }
 
 bool PosixFileSystem::FolderExists(std::string_view path) {
   if (HoldsNul(path)) return false;  // would name a different, shorter path
-  struct stat st;
-  return ::stat(std::string(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  // O_PATH: a folder the user may not read still exists; reading it is
+  // reported later as such.
+  FileDescriptor folder(OpenFolderPath(path, O_PATH));
+  return folder.get() >= 0;
 }
 
-std::unique_ptr<Folder> PosixFileSystem::GetFolder(std::string_view path) {
+OpenedFolder PosixFileSystem::GetFolder(std::string_view path) {
   if (HoldsNul(path)) ThrowError(std::string(path), ENOENT, "open folder");
-  std::string normalized = NormalizedAbsolutePath(path);
-  const int fd = ::open(normalized.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) ThrowError(std::move(normalized), errno, "open folder");
-  return PosixFolder::Opened(fd, std::move(normalized));
+  std::string listed = ListedFolderPath(path);
+  const int fd = OpenFolderPath(path, O_RDONLY);
+  if (fd < 0) ThrowError(std::move(listed), errno, "open folder");
+  std::unique_ptr<Folder> folder = PosixFolder::Opened(fd, listed, std::make_shared<DiskActivity>());
+  return {std::move(listed), std::move(folder)};
 }
 
 void RaiseOpenFileLimit() {

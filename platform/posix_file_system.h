@@ -18,12 +18,15 @@ namespace brenvo1::platform {
 class PosixFileSystem : public FileSystemService {
  public:
   bool FolderExists(std::string_view path) override;
-  std::unique_ptr<Folder> GetFolder(std::string_view path) override;
+  OpenedFolder GetFolder(std::string_view path) override;
 };
 
-// path made absolute against the current folder and lexically normalised:
-// no "." or ".." parts, no repeated or trailing "/" except for "/" itself.
-std::string NormalizedAbsolutePath(std::string_view path);
+// The path under which a folder's entries are listed: path made absolute
+// against the current folder, without "." parts or repeated or trailing "/"
+// (except for "/" itself), and with ".." resolved as the system resolves it:
+// it goes up from the folder reached so far, which for a link is the link's
+// target. Other links stay as typed.
+std::string ListedFolderPath(std::string_view path);
 
 // Lets a deep folder tree hold one descriptor per level: raises the soft
 // limit on open files to the hard limit.

@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "platform/console_window.h"
 #include "platform/posix_file_system.h"
@@ -20,9 +22,8 @@ class PosixScanConsole : public search::ScanConsole {
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) return std::string(std::strerror(errno));
     return std::nullopt;
   }
-  void Complain(std::string_view message) override {
-    std::fprintf(stderr, "brenvo1-scan: %.*s\n", static_cast<int>(message.size()), message.data());
-  }
+  void Print(std::string_view text) override { std::fwrite(text.data(), 1, text.size(), stdout); }
+  void PrintError(std::string_view text) override { std::fwrite(text.data(), 1, text.size(), stderr); }
 
  private:
   platform::ConsoleListBox hits_{stdout};
@@ -32,17 +33,14 @@ class PosixScanConsole : public search::ScanConsole {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fputs(search::kScanUsage.data(), stderr);
-    return search::kExitUsage;
-  }
+  const std::vector<std::string> arguments(argv + 1, argv + argc);
   platform::RaiseOpenFileLimit();
 
-  // Hits are flushed as they are found; a larger buffer keeps that cheap.
+  // Hits go out in blocks, unless standard output is a terminal.
   static char stdout_buffer[1 << 16];
   std::setvbuf(stdout, stdout_buffer, _IOFBF, sizeof stdout_buffer);
 
   PosixScanConsole console;
   platform::PosixFileSystem fileSystem;
-  return search::RunScan(argv[1], argv[2], fileSystem, console);
+  return search::ScanMain(arguments, fileSystem, console);
 }

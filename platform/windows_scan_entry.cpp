@@ -3,6 +3,9 @@
 
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
 #include "platform/windows_console.h"
 #include "platform/windows_file_system.h"
 #include "search/scan_main.h"
@@ -20,14 +23,12 @@ class WindowsScanConsole : public search::ScanConsole {
     if (out_.failed()) return out_.error();
     return std::nullopt;
   }
-  void Complain(std::string_view message) override {
-    err_.Write("brenvo1-scan: ");
-    err_.Write(message);
-    err_.Write("\n");
-    err_.Flush();
+  void Print(std::string_view text) override {
+    out_.Write(text);
+    out_.Flush();
   }
-  void Usage() {
-    err_.Write(search::kScanUsage);
+  void PrintError(std::string_view text) override {
+    err_.Write(text);
     err_.Flush();
   }
 
@@ -41,11 +42,9 @@ class WindowsScanConsole : public search::ScanConsole {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+  std::vector<std::string> arguments;
+  for (int i = 1; i < argc; ++i) arguments.push_back(platform::Wtf8FromWide(argv[i]));
   WindowsScanConsole console;
-  if (argc != 3) {
-    console.Usage();
-    return search::kExitUsage;
-  }
   platform::WindowsFileSystem fileSystem;
-  return search::RunScan(platform::Wtf8FromWide(argv[1]), platform::Wtf8FromWide(argv[2]), fileSystem, console);
+  return search::ScanMain(arguments, fileSystem, console);
 }

@@ -10,15 +10,17 @@ packages=()
 for group in "${groups[@]}"; do
   case "$group" in
     build) packages+=(cmake g++ make pkg-config python3 unicode-data qt6-base-dev qt6-translations-l10n) ;;
-    test)  packages+=(cmake g++ clang make pkg-config qt6-base-dev libicu-dev libgtest-dev
-                      python3 unicode-data xvfb xdotool dpkg-dev desktop-file-utils) ;;
+    test)  packages+=(cmake g++ make pkg-config qt6-base-dev libicu-dev libgtest-dev
+                      python3 unicode-data xvfb xdotool dpkg-dev desktop-file-utils
+                      lintian appstream mandoc man-db) ;;
     package) packages+=(cmake g++ make pkg-config python3 unicode-data qt6-base-dev dpkg-dev) ;;
     # Cross-built with MinGW-w64, tested under Wine (64-bit programs only).
     windows) packages+=(cmake make python3 unicode-data g++-mingw-w64-x86-64-posix
                         googletest wine wine64 zip) ;;
     screenshot) packages+=(xvfb xdotool imagemagick) ;;
-    sanitize) packages+=(clang-14 libclang-rt-14-dev) ;;
-    bench) packages+=(libbenchmark-dev ripgrep grep time python3) ;;
+    # clang and the sanitizer and libFuzzer runtimes, which clang only recommends.
+    sanitize) packages+=(clang libclang-rt-dev) ;;
+    bench) packages+=(libbenchmark-dev ripgrep grep time python3 bc) ;;
     *) echo "deps.sh: unknown group '$group'" >&2; exit 2 ;;
   esac
 done

@@ -13,7 +13,6 @@ case "$seconds" in
   ''|*[!0-9]*) echo "fuzz.sh: seconds must be a whole number" >&2; exit 2 ;;
 esac
 
-# The sanitizer and libFuzzer runtimes are a package clang only recommends.
 scripts/deps.sh build test sanitize
 
 BUILD_DIR=${BUILD_DIR:-build-fuzz}
@@ -24,7 +23,7 @@ sanitizers="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-fra
 # The engine's libraries get coverage instrumentation (fuzzer-no-link); the
 # fuzz targets add libFuzzer's main themselves.
 cmake -S . -B "$BUILD_DIR" \
-  -DCMAKE_CXX_COMPILER=clang++-14 \
+  -DCMAKE_CXX_COMPILER=clang++ \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DBRENVO1_WERROR=ON \
   -DBRENVO1_FUZZ=ON -DBRENVO1_WINDOW=OFF -DBRENVO1_TESTS=OFF \

@@ -25,7 +25,7 @@ fi
 BUILD_DIR=${BUILD_DIR:-build-package}
 cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
   -DBRENVO1_TESTS=OFF -DBRENVO1_BENCH=OFF -DBRENVO1_FUZZ=OFF >&2
-cmake --build "$BUILD_DIR" -j"$(nproc)" --target brenvo1 brenvo1-scan >&2
+cmake --build "$BUILD_DIR" -j"$(nproc)" --target brenvo1 brenvo1-scan brenvo1_documents >&2
 
 rm -rf "$BUILD_DIR/cpack"
 cpack --config "$BUILD_DIR/CPackConfig.cmake" -G DEB -B "$BUILD_DIR/cpack" >&2

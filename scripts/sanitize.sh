@@ -7,7 +7,6 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
-# The sanitizer and libFuzzer runtimes are a package clang only recommends.
 scripts/deps.sh build test sanitize
 
 BUILD_DIR=${BUILD_DIR:-build-sanitize}
@@ -18,14 +17,9 @@ sanitizers="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-fra
 # to list their tests.
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-# Leaks of system libraries the tests cannot free are listed there, each
-# with its reason.
-if [ -f "$root/tests/sanitizer/lsan.supp" ]; then
-  export LSAN_OPTIONS="suppressions=$root/tests/sanitizer/lsan.supp:print_suppressions=0"
-fi
 
 cmake -S . -B "$BUILD_DIR" \
-  -DCMAKE_CXX_COMPILER=clang++-14 \
+  -DCMAKE_CXX_COMPILER=clang++ \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DBRENVO1_WERROR=ON \
   -DCMAKE_CXX_FLAGS="$sanitizers" \

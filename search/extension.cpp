@@ -15,14 +15,6 @@ char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 
 
 }  // namespace
 
-std::string ExtensionOf(std::string_view name) {
-  const auto dot = name.rfind('.');
-  if (dot == std::string_view::npos) return {};
-  std::string extension(name.substr(dot));
-  std::transform(extension.begin(), extension.end(), extension.begin(), LowerAscii);
-  return extension;
-}
-
 bool IsCandidateFile(std::string_view name) {
   const auto dot = name.rfind('.');
   // Every candidate extension is four bytes long; anything else is out

@@ -1,6 +1,5 @@
 #include "search/folder_scan.h"
 
-#include <algorithm>
 #include <memory>
 
 #include "search/extension.h"
@@ -9,66 +8,69 @@ namespace brenvo1::search {
 
 using platform::FileSystemError;
 using platform::Folder;
-using platform::JoinPath;
 
-FolderScan::FolderScan(platform::ListBox& lstFile, const SearchText& text)
-    : lstFile_(lstFile), matcher_(text) {}
+FolderScan::FolderScan(platform::ListBox& lstFile, const SearchText& text) : lstFile_(lstFile), matcher_(text) {}
 
-void FolderScan::ScanFolder(Folder& start) {
+void FolderScan::ScanFolder(Folder& start, std::string_view path) {
   // The walk keeps its own stack rather than recursing, so that a very deep
   // tree cannot exhaust the thread's stack.
   struct Level {
-    Folder* folder;
     std::unique_ptr<Folder> owned;  // empty for the start folder
+    Folder* folder;
+    std::size_t path_size;  // path_ holds this folder's path up to here
     std::size_t next_subfolder = 0;
   };
   std::vector<Level> levels;
 
-  auto enter = [&](Folder& folder, std::unique_ptr<Folder> owned) {
-    if (!ExamineFiles(folder)) return;
-    current_path_.push_back(folder.Identity());
-    levels.push_back({&folder, std::move(owned), 0});
-  };
-
-  enter(start, nullptr);
+  path_.assign(path);
+  if (Enter(start)) levels.push_back({nullptr, &start, path_.size()});
   while (!levels.empty()) {
     Level& level = levels.back();
+    path_.resize(level.path_size);
     const std::vector<std::string>* subfolders = nullptr;
     try {
       subfolders = &level.folder->SubFolders();
     } catch (const FileSystemError&) {
-      skipped_.push_back(level.folder->Path());
+      skipped_.push_back(path_);
     }
     if (subfolders == nullptr || level.next_subfolder >= subfolders->size()) {
       levels.pop_back();
-      current_path_.pop_back();
       continue;
     }
-    const std::string& name = (*subfolders)[level.next_subfolder++];
+    platform::AppendName(path_, (*subfolders)[level.next_subfolder++]);
     std::unique_ptr<Folder> subfolder;
     try {
-      subfolder = level.folder->GetSubFolder(name);
+      subfolder = level.folder->GetSubFolder((*subfolders)[level.next_subfolder - 1]);
     } catch (const FileSystemError&) {
-      skipped_.push_back(JoinPath(level.folder->Path(), name));
+      skipped_.push_back(path_);
       continue;
     }
-    if (!subfolder || IsOnCurrentPath(subfolder->Identity())) continue;
-    Folder& entered = *subfolder;
-    enter(entered, std::move(subfolder));
+    if (subfolder && Enter(*subfolder)) {
+      Folder* entered = subfolder.get();
+      levels.push_back({std::move(subfolder), entered, path_.size()});
+    }
   }
 }
 
-bool FolderScan::ExamineFiles(Folder& folder) {
+bool FolderScan::Enter(Folder& folder) {
+  if (!entered_.insert(folder.Identity()).second) return false;
   const std::vector<std::string>* files = nullptr;
   try {
     files = &folder.Files();
   } catch (const FileSystemError&) {
-    skipped_.push_back(folder.Path());
+    skipped_.push_back(path_);
     return false;
   }
+  // The service is told which files come next, so that the disk can be
+  // fetching them while the current one is searched.
+  std::vector<const std::string*> candidates;
   for (const std::string& name : *files) {
-    if (!IsCandidateFile(name)) continue;
-    ExamineFile(folder, name);
+    if (IsCandidateFile(name)) candidates.push_back(&name);
+  }
+  for (std::size_t i = 0; i < candidates.size() && i < kFilesAnnouncedAhead; ++i) folder.Prefetch(*candidates[i]);
+  for (std::size_t i = 0; i < candidates.size(); ++i) {
+    if (i + kFilesAnnouncedAhead < candidates.size()) folder.Prefetch(*candidates[i + kFilesAnnouncedAhead]);
+    ExamineFile(folder, *candidates[i]);
     lstFile_.RefreshIfDue();
   }
   return true;
@@ -85,16 +87,12 @@ void FolderScan::ExamineFile(Folder& folder, const std::string& name) {
     const bool hit = matcher_.Contains(*stream);
     stream->Close();
     if (hit) {
-      lstFile_.AddItem(JoinPath(folder.Path(), name));
+      lstFile_.AddItem(platform::JoinPath(path_, name));
       lstFile_.Refresh();
     }
   } catch (const FileSystemError&) {
-    skipped_.push_back(JoinPath(folder.Path(), name));
+    skipped_.push_back(platform::JoinPath(path_, name));
   }
-}
-
-bool FolderScan::IsOnCurrentPath(const platform::FolderIdentity& identity) const {
-  return std::find(current_path_.begin(), current_path_.end(), identity) != current_path_.end();
 }
 
 }  // namespace brenvo1::search

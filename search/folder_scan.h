@@ -1,6 +1,8 @@
 #pragma once
 
 #include <string>
+#include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/file_system.h"
@@ -16,27 +18,34 @@ namespace brenvo1::search {
 // holds the search text is appended to the result list at once.
 //
 // An entry that cannot be read is skipped and remembered, so that one
-// locked file does not cost the hits of the rest of the tree. A subfolder
-// that is the same folder as one on the way down from the start (a link
-// back up the tree) is not entered again.
+// locked file does not cost the hits of the rest of the tree. No folder is
+// entered twice in one scan, however many links lead to it: the first path
+// that reaches it in walk order is the one listed, and link loops end.
 class FolderScan {
  public:
   FolderScan(platform::ListBox& lstFile, const SearchText& text);
 
-  void ScanFolder(platform::Folder& folder);
+  // path is the start folder's full path, as its entries are listed under.
+  void ScanFolder(platform::Folder& start, std::string_view path);
 
   // Full paths of the entries that could not be read, in walk order.
   const std::vector<std::string>& skipped() const { return skipped_; }
 
+  // How many of a folder's candidate files the service hears of before
+  // they are opened.
+  static constexpr std::size_t kFilesAnnouncedAhead = 16;
+
  private:
-  // Returns false when the folder cannot be listed.
-  bool ExamineFiles(platform::Folder& folder);
+  // False when the folder was entered before or cannot be listed.
+  bool Enter(platform::Folder& folder);
   void ExamineFile(platform::Folder& folder, const std::string& name);
-  bool IsOnCurrentPath(const platform::FolderIdentity& identity) const;
 
   platform::ListBox& lstFile_;
   ContentMatcher matcher_;
-  std::vector<platform::FolderIdentity> current_path_;
+  // The path of the folder being examined; names are pushed and popped as
+  // the walk goes down and up, so memory follows the longest path only.
+  std::string path_;
+  std::unordered_set<platform::FolderIdentity, platform::FolderIdentityHash> entered_;
   std::vector<std::string> skipped_;
 };
 

@@ -7,17 +7,24 @@
 
 namespace brenvo1::search {
 
-int RunScan(const std::string& folder, const std::string& text, platform::FileSystemService& fileSystem,
-            ScanConsole& console) {
+int ScanMain(std::span<const std::string> arguments, platform::FileSystemService& fileSystem, ScanConsole& console) {
+  if (arguments.size() == 1 && arguments[0] == "--version") {
+    console.Print("brenvo1-scan " BRENVO1_VERSION "\n");
+    return kExitCompleted;
+  }
+  if (arguments.size() != 2) {
+    console.PrintError(kScanUsage);
+    return kExitUsage;
+  }
   platform::ConsolePointer screen;
-  const platform::ConsoleTextBox txtPercorso(folder);
-  const platform::ConsoleTextBox txtTesto(text);
+  const platform::ConsoleTextBox txtPercorso(arguments[0]);
+  const platform::ConsoleTextBox txtTesto(arguments[1]);
   try {
     const RunOutcome outcome =
         Command1_Click({screen, txtPercorso, txtTesto, console.Hits(), console.Boxes()}, fileSystem);
     // A hit lost on the way out is a failed run, never a success.
     if (const std::optional<std::string> failure = console.FinishHits()) {
-      console.Complain("scrittura dei risultati: " + *failure);
+      console.PrintError("brenvo1-scan: scrittura dei risultati: " + *failure + "\n");
       return kExitFailed;
     }
     switch (outcome.status) {
@@ -29,8 +36,7 @@ int RunScan(const std::string& folder, const std::string& text, platform::FileSy
         return kExitSkipped;
     }
   } catch (const std::exception& error) {
-    console.FinishHits();
-    console.Complain(error.what());
+    console.PrintError(std::string("brenvo1-scan: ") + error.what() + "\n");
   }
   return kExitFailed;
 }

@@ -9,6 +9,7 @@
 // not be read; 4 the run failed, or its hits could not all be written.
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -35,13 +36,12 @@ class ScanConsole {
   // Delivers the hits still held back; the reason when some could not be
   // written.
   virtual std::optional<std::string> FinishHits() = 0;
-  // "brenvo1-scan: " and the message, on a line of its own.
-  virtual void Complain(std::string_view message) = 0;
+  virtual void Print(std::string_view text) = 0;       // standard output
+  virtual void PrintError(std::string_view text) = 0;  // standard error
 };
 
-// Runs one search on folder and text (as the window's two boxes would hold
-// them) and returns the exit status.
-int RunScan(const std::string& folder, const std::string& text, platform::FileSystemService& fileSystem,
-            ScanConsole& console);
+// Runs brenvo1-scan on its arguments (without the program's name), as the
+// platform's entry point has read them, and returns the exit status.
+int ScanMain(std::span<const std::string> arguments, platform::FileSystemService& fileSystem, ScanConsole& console);
 
 }  // namespace brenvo1::search

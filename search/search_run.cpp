@@ -45,21 +45,21 @@ RunOutcome Command1_Click(const SearchControls& controls, platform::FileSystemSe
     return outcome;
   }
 
-  std::unique_ptr<platform::Folder> start;
+  platform::OpenedFolder start;
   try {
     start = fileSystem.GetFolder(controls.txtPercorso.Text());
   } catch (const platform::FileSystemError& error) {
     // The folder went away, or became unreadable, since it was checked.
     outcome.skipped.push_back(error.path().empty() ? controls.txtPercorso.Text() : error.path());
   }
-  if (start) {
+  if (start.folder) {
     // No input reaches the window during a run, so the search text cannot
     // change while it lasts: it is read and prepared once.
     const SearchText text(controls.txtTesto.Text());
     FolderScan scan(controls.lstFile, text);
-    scan.ScanFolder(*start);
+    scan.ScanFolder(*start.folder, start.path);
     outcome.skipped = scan.skipped();
-    start.reset();
+    start.folder.reset();
   }
 
   if (!outcome.skipped.empty()) {

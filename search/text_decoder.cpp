@@ -29,19 +29,56 @@ char32_t Windows1252ToUnicode(std::uint8_t byte) {
   return byte;
 }
 
-EncodingGuess DetectEncoding(std::span<const std::uint8_t> first_bytes, bool at_end) {
-  if (StartsWith(first_bytes, {0xFF, 0xFE})) return {TextEncoding::Utf16LE, 2, true};
-  if (StartsWith(first_bytes, {0xFE, 0xFF})) return {TextEncoding::Utf16BE, 2, true};
-  if (StartsWith(first_bytes, {0xEF, 0xBB, 0xBF})) return {TextEncoding::Utf8OrWindows1252, 3, true};
-  if (!at_end) {
-    // One or two bytes that a longer mark could start with.
-    const bool could_grow = (first_bytes.size() == 1 && (first_bytes[0] == 0xFF || first_bytes[0] == 0xFE ||
-                                                         first_bytes[0] == 0xEF)) ||
-                            (first_bytes.size() == 2 && first_bytes[0] == 0xEF && first_bytes[1] == 0xBB) ||
-                            first_bytes.empty();
-    if (could_grow) return {TextEncoding::Utf8OrWindows1252, 0, false};
+EncodingGuess DetectEncoding(std::span<const std::uint8_t> first_bytes) {
+  if (StartsWith(first_bytes, {0xFF, 0xFE})) return {TextEncoding::Utf16LE, 2};
+  if (StartsWith(first_bytes, {0xFE, 0xFF})) return {TextEncoding::Utf16BE, 2};
+  if (StartsWith(first_bytes, {0xEF, 0xBB, 0xBF})) return {TextEncoding::Utf8OrWindows1252, 3};
+  return {TextEncoding::Utf8OrWindows1252, 0};
+}
+
+int DecodeMixedAt(const std::uint8_t* p, const std::uint8_t* end, bool at_end, char32_t& out) {
+  const std::uint8_t lead = p[0];
+  if (lead < 0x80) {
+    out = lead;
+    return 1;
   }
-  return {TextEncoding::Utf8OrWindows1252, 0, true};
+  int length = 0;
+  std::uint8_t second_low = 0x80, second_high = 0xBF;
+  char32_t value = 0;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+    value = lead & 0x1F;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    value = lead & 0x0F;
+    if (lead == 0xE0) second_low = 0xA0;  // no overlong forms
+    if (lead == 0xED) second_high = 0x9F;  // no surrogates
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    value = lead & 0x07;
+    if (lead == 0xF0) second_low = 0x90;  // no overlong forms
+    if (lead == 0xF4) second_high = 0x8F;  // nothing above U+10FFFF
+  } else {
+    out = Windows1252ToUnicode(lead);
+    return 1;
+  }
+  for (int i = 1; i < length; ++i) {
+    if (p + i >= end) {
+      if (!at_end) return 0;
+      out = Windows1252ToUnicode(lead);
+      return 1;
+    }
+    const std::uint8_t byte = p[i];
+    const std::uint8_t low = i == 1 ? second_low : 0x80;
+    const std::uint8_t high = i == 1 ? second_high : 0xBF;
+    if (byte < low || byte > high) {
+      out = Windows1252ToUnicode(lead);
+      return 1;
+    }
+    value = (value << 6) | (byte & 0x3F);
+  }
+  out = value;
+  return length;
 }
 
 BackwardStep DecodeMixedBefore(const std::uint8_t* begin, const std::uint8_t* q, bool begin_is_start,
@@ -78,39 +115,34 @@ BackwardStep DecodeMixedBefore(const std::uint8_t* begin, const std::uint8_t* q,
 
 namespace {
 
-constexpr char32_t kReplacement = 0xFFFD;
-
 char16_t Utf16Unit(const std::uint8_t* p, bool big_endian) {
   return static_cast<char16_t>(big_endian ? (p[0] << 8) | p[1] : p[0] | (p[1] << 8));
 }
-
-bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
-bool IsLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
 }  // namespace
 
 int DecodeUtf16At(const std::uint8_t* p, const std::uint8_t* end, bool at_end, bool big_endian, char32_t& out) {
   if (end - p < 2) {
     if (!at_end) return 0;
-    out = kReplacement;  // the odd last byte
+    out = kReplacementCharacter;  // the odd last byte
     return 1;
   }
   const char16_t unit = Utf16Unit(p, big_endian);
   if (IsHighSurrogate(unit)) {
     if (end - p < 4) {
       if (!at_end) return 0;
-      out = kReplacement;
+      out = kReplacementCharacter;
       return 2;
     }
     const char16_t next = Utf16Unit(p + 2, big_endian);
     if (IsLowSurrogate(next)) {
-      out = 0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) + (static_cast<char32_t>(next) - 0xDC00);
+      out = CombineSurrogates(unit, next);
       return 4;
     }
-    out = kReplacement;
+    out = kReplacementCharacter;
     return 2;
   }
-  out = IsLowSurrogate(unit) ? kReplacement : unit;
+  out = IsLowSurrogate(unit) ? kReplacementCharacter : unit;
   return 2;
 }
 
@@ -121,20 +153,20 @@ BackwardStep DecodeUtf16Before(const std::uint8_t* begin, const std::uint8_t* q,
   if (!IsLowSurrogate(unit)) {
     // A high surrogate here has no low one after it: the character at q
     // would have been paired with it otherwise.
-    out = IsHighSurrogate(unit) ? kReplacement : unit;
+    out = IsHighSurrogate(unit) ? kReplacementCharacter : unit;
     return BackwardStep::Decoded;
   }
   if (q - begin < 4) {
     if (!begin_is_start) return BackwardStep::NeedsEarlierBytes;
-    out = kReplacement;
+    out = kReplacementCharacter;
     return BackwardStep::Decoded;
   }
   const char16_t previous = Utf16Unit(q - 4, big_endian);
   if (!IsHighSurrogate(previous)) {
-    out = kReplacement;
+    out = kReplacementCharacter;
     return BackwardStep::Decoded;
   }
-  out = 0x10000 + ((static_cast<char32_t>(previous) - 0xD800) << 10) + (static_cast<char32_t>(unit) - 0xDC00);
+  out = CombineSurrogates(previous, unit);
   start = q - 4;
   return BackwardStep::Decoded;
 }

@@ -18,14 +18,20 @@ enum class TextEncoding { Utf8OrWindows1252, Utf16LE, Utf16BE };
 struct EncodingGuess {
   TextEncoding encoding = TextEncoding::Utf8OrWindows1252;
   std::size_t byte_order_mark_size = 0;
-  // False when the bytes seen so far start like a byte-order mark that more
-  // bytes could complete; ask again with more bytes or at the end of the file.
-  bool settled = true;
 };
 
-// Decides the encoding from the first bytes of a file. at_end says no more
-// bytes follow those given.
-EncodingGuess DetectEncoding(std::span<const std::uint8_t> first_bytes, bool at_end);
+// Decides the encoding from the first bytes of a file: at least three of
+// them, or all the file holds when it is shorter.
+EncodingGuess DetectEncoding(std::span<const std::uint8_t> first_bytes);
+
+// What an unpaired surrogate or a dangling odd byte of UTF-16 reads as.
+inline constexpr char32_t kReplacementCharacter = 0xFFFD;
+
+inline constexpr bool IsHighSurrogate(char32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+inline constexpr bool IsLowSurrogate(char32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+inline constexpr char32_t CombineSurrogates(char32_t high, char32_t low) {
+  return 0x10000 + ((high - 0xD800) << 10) + (low - 0xDC00);
+}
 
 // The character a Windows-1252 byte stands for; the five bytes the code page
 // leaves undefined stand for the C1 controls of the same value.
@@ -33,53 +39,11 @@ char32_t Windows1252ToUnicode(std::uint8_t byte);
 
 inline constexpr bool IsContinuationByte(std::uint8_t byte) { return (byte & 0xC0) == 0x80; }
 
-// Decodes the character that starts at p in the UTF-8/Windows-1252 mix.
-// Returns how many bytes it takes, or 0 when the bytes up to end begin a
-// well-formed sequence that only more bytes can finish (never when at_end).
-inline int DecodeMixedAt(const std::uint8_t* p, const std::uint8_t* end, bool at_end, char32_t& out) {
-  const std::uint8_t lead = p[0];
-  if (lead < 0x80) {
-    out = lead;
-    return 1;
-  }
-  int length = 0;
-  std::uint8_t second_low = 0x80, second_high = 0xBF;
-  char32_t value = 0;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-    value = lead & 0x1F;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    value = lead & 0x0F;
-    if (lead == 0xE0) second_low = 0xA0;  // no overlong forms
-    if (lead == 0xED) second_high = 0x9F;  // no surrogates
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    value = lead & 0x07;
-    if (lead == 0xF0) second_low = 0x90;  // no overlong forms
-    if (lead == 0xF4) second_high = 0x8F;  // nothing above U+10FFFF
-  } else {
-    out = Windows1252ToUnicode(lead);
-    return 1;
-  }
-  for (int i = 1; i < length; ++i) {
-    if (p + i >= end) {
-      if (!at_end) return 0;
-      out = Windows1252ToUnicode(lead);
-      return 1;
-    }
-    const std::uint8_t byte = p[i];
-    const std::uint8_t low = i == 1 ? second_low : 0x80;
-    const std::uint8_t high = i == 1 ? second_high : 0xBF;
-    if (byte < low || byte > high) {
-      out = Windows1252ToUnicode(lead);
-      return 1;
-    }
-    value = (value << 6) | (byte & 0x3F);
-  }
-  out = value;
-  return length;
-}
+// Decodes the character that starts at p, before end, in the
+// UTF-8/Windows-1252 mix. Returns how many bytes it takes, or 0 when the
+// bytes up to end begin a well-formed sequence that only more bytes can
+// finish (never when at_end).
+int DecodeMixedAt(const std::uint8_t* p, const std::uint8_t* end, bool at_end, char32_t& out);
 
 // Result of decoding backwards from a character boundary.
 enum class BackwardStep { Decoded, NeedsEarlierBytes };
@@ -185,24 +149,17 @@ bool StreamDecoder::FeedMixed(const std::uint8_t* p, const std::uint8_t* end, Si
 
 template <typename Sink>
 bool StreamDecoder::EmitUtf16Unit(char16_t unit, Sink& sink) {
-  constexpr char32_t kReplacement = 0xFFFD;
-  const bool high = unit >= 0xD800 && unit <= 0xDBFF;
-  const bool low = unit >= 0xDC00 && unit <= 0xDFFF;
   if (pending_high_surrogate_ != 0) {
-    const char16_t first = pending_high_surrogate_;
+    const char16_t high = pending_high_surrogate_;
     pending_high_surrogate_ = 0;
-    if (low) {
-      const char32_t c = 0x10000 + ((static_cast<char32_t>(first) - 0xD800) << 10) +
-                         (static_cast<char32_t>(unit) - 0xDC00);
-      return sink(c);
-    }
-    if (sink(kReplacement)) return true;
+    if (IsLowSurrogate(unit)) return sink(CombineSurrogates(high, unit));
+    if (sink(kReplacementCharacter)) return true;
   }
-  if (high) {
+  if (IsHighSurrogate(unit)) {
     pending_high_surrogate_ = unit;
     return false;
   }
-  return sink(low ? kReplacement : static_cast<char32_t>(unit));
+  return sink(IsLowSurrogate(unit) ? kReplacementCharacter : static_cast<char32_t>(unit));
 }
 
 template <typename Sink>
@@ -227,7 +184,6 @@ bool StreamDecoder::FeedUtf16(const std::uint8_t* p, const std::uint8_t* end, Si
 
 template <typename Sink>
 bool StreamDecoder::Finish(Sink&& sink) {
-  constexpr char32_t kReplacement = 0xFFFD;
   if (encoding_ == TextEncoding::Utf8OrWindows1252) {
     const std::uint8_t* p = pending_;
     const std::uint8_t* end = pending_ + pending_size_;
@@ -241,11 +197,11 @@ bool StreamDecoder::Finish(Sink&& sink) {
   }
   if (pending_high_surrogate_ != 0) {
     pending_high_surrogate_ = 0;
-    if (sink(kReplacement)) return true;
+    if (sink(kReplacementCharacter)) return true;
   }
   if (pending_size_ == 1) {
     pending_size_ = 0;
-    return sink(kReplacement);
+    return sink(kReplacementCharacter);
   }
   return false;
 }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "search/case_folding.h"
+#include "search/chunk_reader.h"
 #include "search/text_decoder.h"
 
 namespace brenvo1::search {
@@ -45,7 +46,7 @@ bool Contains(const std::string& content, const std::string& text, std::size_t c
 // The rules applied the slow way: decode the whole file, fold, look.
 bool ReferenceContains(const std::string& content, const std::string& text) {
   const auto* bytes = reinterpret_cast<const std::uint8_t*>(content.data());
-  const EncodingGuess guess = DetectEncoding({bytes, content.size()}, true);
+  const EncodingGuess guess = DetectEncoding({bytes, content.size()});
   std::u32string decoded;
   StreamDecoder decoder(guess.encoding);
   auto sink = [&decoded](char32_t c) {
@@ -75,6 +76,35 @@ std::string Utf16BE(const std::u16string& text) {
     out.push_back(static_cast<char>(unit & 0xff));
   }
   return out;
+}
+
+// The chunks, read in pieces of every size, put back together give the
+// file, and every run of overlap bytes lies wholly in one of them.
+TEST(ChunkReader, ChunksCoverTheFileAndEveryShortRun) {
+  std::mt19937 random(11);
+  for (int round = 0; round < 300; ++round) {
+    const std::size_t chunk = 1 + random() % 20, overlap = random() % 12;
+    std::string content(random() % 200, '\0');
+    for (char& c : content) c = static_cast<char>(random());
+    StringStream stream(content, 1 + random() % 9);
+    ChunkReader reader(chunk, overlap);
+    reader.Begin(stream);
+    std::string joined;
+    std::vector<bool> run_held(content.size() + 1, false);  // by the run's first byte
+    do {
+      ASSERT_LE(reader.offset(), joined.size());
+      const std::string bytes(reinterpret_cast<const char*>(reader.data()), reader.size());
+      ASSERT_EQ(joined.compare(reader.offset(), std::string::npos, bytes, 0, joined.size() - reader.offset()), 0);
+      joined.resize(reader.offset());
+      joined += bytes;
+      for (std::size_t at = reader.offset(); at + overlap <= reader.offset() + reader.size(); ++at) run_held[at] = true;
+    } while (reader.Advance());
+    ASSERT_TRUE(reader.at_end());
+    ASSERT_EQ(joined, content) << "round " << round;
+    for (std::size_t at = 0; at + overlap <= content.size(); ++at) {
+      ASSERT_TRUE(run_held[at]) << "run at " << at << " split, round " << round;
+    }
+  }
 }
 
 TEST(ContentMatcher, IgnoresCase) {

@@ -5,14 +5,6 @@
 namespace brenvo1::search {
 namespace {
 
-TEST(Extension, TakesTheLastDotAndLowersIt) {
-  EXPECT_EQ(ExtensionOf("Notes.TXT"), ".txt");
-  EXPECT_EQ(ExtensionOf("a.b.Bas"), ".bas");
-  EXPECT_EQ(ExtensionOf(".frm"), ".frm");
-  EXPECT_EQ(ExtensionOf("file."), ".");
-  EXPECT_EQ(ExtensionOf("readme"), "");
-}
-
 TEST(Extension, AllTenCandidatesInAnyCase) {
   for (const char* name : {"a.cls", "a.BAS", "a.Frm", "a.txt", "a.vbP", "a.hds", "a.BDS", "a.lds", "a.dss",
                            "a.DSE", "Notes.TXT", "a.b.Bas", ".frm"}) {

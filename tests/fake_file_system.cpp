@@ -16,7 +16,7 @@ std::string ParentOf(const std::string& path) {
 std::string NameOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
 
 [[noreturn]] void Fail(const std::string& path) {
-  throw platform::FileSystemError(path, EACCES, "denied: " + path);
+  throw platform::FileSystemError(path, "denied: " + path);
 }
 
 }  // namespace
@@ -56,7 +56,6 @@ class FakeFileSystem::FakeFolder : public platform::Folder {
   FakeFolder(FakeFileSystem& owner, std::string path, std::string real_path)
       : owner_(owner), path_(std::move(path)), real_path_(std::move(real_path)) {}
 
-  const std::string& Path() const override { return path_; }
   platform::FolderIdentity Identity() const override { return {1, owner_.Find(real_path_)->inode}; }
 
   const std::vector<std::string>& Files() override {
@@ -72,10 +71,14 @@ class FakeFileSystem::FakeFolder : public platform::Folder {
     if (owner_.fail_get_folder_.count(path)) Fail(path);
     return std::make_unique<FakeFolder>(owner_, path, owner_.Resolve(platform::JoinPath(real_path_, name)));
   }
+  void Prefetch(const std::string& name) override {
+    owner_.hints_and_opens_.push_back("hint " + platform::JoinPath(path_, name));
+  }
   std::unique_ptr<platform::TextStream> OpenTextFile(const std::string& name) override {
     const std::string path = platform::JoinPath(path_, name);
     if (owner_.fail_open_.count(path)) Fail(path);
     owner_.opened_.push_back(path);
+    owner_.hints_and_opens_.push_back("open " + path);
     const Node* node = owner_.Find(platform::JoinPath(real_path_, name));
     return std::make_unique<FakeStream>(owner_, path, node->content, owner_.fail_read_.count(path) > 0);
   }
@@ -124,10 +127,10 @@ bool FakeFileSystem::FolderExists(std::string_view path) {
   return node && node->is_folder;
 }
 
-std::unique_ptr<platform::Folder> FakeFileSystem::GetFolder(std::string_view path) {
+platform::OpenedFolder FakeFileSystem::GetFolder(std::string_view path) {
   const std::string p(path);
   if (fail_get_folder_.count(p) || !FolderExists(p)) Fail(p);
-  return std::make_unique<FakeFolder>(*this, p, Resolve(p));
+  return {p, std::make_unique<FakeFolder>(*this, p, Resolve(p))};
 }
 
 }  // namespace brenvo1::testing

@@ -31,10 +31,13 @@ class FakeFileSystem : public platform::FileSystemService {
 
   // Paths of the files opened so far, in order.
   const std::vector<std::string>& opened() const { return opened_; }
+  // Prefetch hints and openings in the order they came, as "hint PATH" and
+  // "open PATH".
+  const std::vector<std::string>& hints_and_opens() const { return hints_and_opens_; }
   int open_streams() const { return open_streams_; }
 
   bool FolderExists(std::string_view path) override;
-  std::unique_ptr<platform::Folder> GetFolder(std::string_view path) override;
+  platform::OpenedFolder GetFolder(std::string_view path) override;
 
  private:
   struct Node {
@@ -56,6 +59,7 @@ class FakeFileSystem : public platform::FileSystemService {
   std::set<std::string> fail_open_, fail_read_, fail_list_, fail_get_folder_;
   std::size_t read_size_ = 1 << 20;
   std::vector<std::string> opened_;
+  std::vector<std::string> hints_and_opens_;
   int open_streams_ = 0;
   std::uint64_t next_inode_ = 1;
 };

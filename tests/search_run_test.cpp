@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "search/folder_scan.h"
 #include "tests/fake_file_system.h"
 #include "tests/fake_window.h"
 
@@ -149,13 +150,43 @@ TEST_F(SearchRunTest, StartFolderThatCannotBeOpenedIsReported) {
   EXPECT_EQ(window.pointer, MousePointer::Default);
 }
 
-TEST_F(SearchRunTest, LinkBackToAnAncestorIsNotEnteredAgain) {
+// The service hears of every candidate file before it is opened, in the
+// order of opening and never more than a bounded number ahead; other files
+// it never hears of.
+TEST_F(SearchRunTest, CandidateFilesAreAnnouncedAheadInOrder) {
+  const std::size_t count = 3 * FolderScan::kFilesAnnouncedAhead;
+  for (std::size_t i = 0; i < count; ++i) {
+    fs.AddFile("/w/f" + std::to_string(100 + i) + ".txt", "x");
+    fs.AddFile("/w/n" + std::to_string(i) + ".md", "x");
+  }
+  fs.AddFile("/w/sub/last.bas", "x");
+  Run("/w", "y");
+  std::vector<std::string> hinted, opened;
+  for (const std::string& event : fs.hints_and_opens()) {
+    ASSERT_EQ(event.find(".md"), std::string::npos) << event;
+    if (event.rfind("hint ", 0) == 0) {
+      hinted.push_back(event.substr(5));
+    } else {
+      opened.push_back(event.substr(5));
+      ASSERT_LE(hinted.size(), opened.size() + FolderScan::kFilesAnnouncedAhead);
+    }
+  }
+  EXPECT_EQ(hinted, fs.opened());
+  EXPECT_EQ(opened.size(), count + 1);
+}
+
+// However many links lead to a folder, it is searched once, under the first
+// path that reaches it in walk order; links back up the tree end there.
+TEST_F(SearchRunTest, EveryFolderIsSearchedOnce) {
   fs.AddFile("/w/a.txt", "hit");
+  fs.AddFolder("/w/alias");
   fs.AddFile("/w/sub/b.txt", "hit");
   fs.AddFolderLink("/w/sub/up", "/w");
-  fs.AddFolderLink("/w/twin", "/w/sub");  // not an ancestor: searched again
+  fs.AddFolderLink("/w/twin", "/w/sub");
+  fs.AddFile("/w/zeta/c.txt", "hit");
+  fs.AddFolderLink("/w/alias/z", "/w/zeta");  // reached first through the link
   Run("/w", "hit");
-  EXPECT_EQ(window.items, (Items{"/w/a.txt", "/w/sub/b.txt", "/w/twin/b.txt"}));
+  EXPECT_EQ(window.items, (Items{"/w/a.txt", "/w/alias/z/c.txt", "/w/sub/b.txt"}));
 }
 
 TEST_F(SearchRunTest, SearchTextIsMatchedCaselessly) {

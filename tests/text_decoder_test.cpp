@@ -31,21 +31,17 @@ std::u32string Decode(const std::string& bytes, TextEncoding encoding, std::size
 std::u32string Mixed(const std::string& bytes) { return Decode(bytes, TextEncoding::Utf8OrWindows1252); }
 
 TEST(DetectEncoding, ByteOrderMarks) {
-  EXPECT_EQ(DetectEncoding(Bytes("\xff\xfe" "a"), false).encoding, TextEncoding::Utf16LE);
-  EXPECT_EQ(DetectEncoding(Bytes("\xfe\xff" "a"), false).encoding, TextEncoding::Utf16BE);
-  const EncodingGuess utf8 = DetectEncoding(Bytes("\xef\xbb\xbf" "a"), false);
+  EXPECT_EQ(DetectEncoding(Bytes("\xff\xfe" "a")).encoding, TextEncoding::Utf16LE);
+  EXPECT_EQ(DetectEncoding(Bytes("\xfe\xff" "a")).encoding, TextEncoding::Utf16BE);
+  const EncodingGuess utf8 = DetectEncoding(Bytes("\xef\xbb\xbf" "a"));
   EXPECT_EQ(utf8.encoding, TextEncoding::Utf8OrWindows1252);
   EXPECT_EQ(utf8.byte_order_mark_size, 3u);
-  EXPECT_EQ(DetectEncoding(Bytes("abc"), false).byte_order_mark_size, 0u);
+  EXPECT_EQ(DetectEncoding(Bytes("abc")).byte_order_mark_size, 0u);
 }
 
-TEST(DetectEncoding, WaitsForBytesThatCouldCompleteAMark) {
-  EXPECT_FALSE(DetectEncoding(Bytes("\xef\xbb"), false).settled);
-  EXPECT_FALSE(DetectEncoding(Bytes("\xff"), false).settled);
-  const EncodingGuess short_file = DetectEncoding(Bytes("\xef\xbb"), true);
-  EXPECT_TRUE(short_file.settled);
-  EXPECT_EQ(short_file.byte_order_mark_size, 0u);
-  EXPECT_TRUE(DetectEncoding(Bytes("\xef" "a"), false).settled);
+TEST(DetectEncoding, FileShorterThanAMarkIsPlainText) {
+  EXPECT_EQ(DetectEncoding(Bytes("\xef\xbb")).byte_order_mark_size, 0u);
+  EXPECT_EQ(DetectEncoding(Bytes("\xff")).encoding, TextEncoding::Utf8OrWindows1252);
 }
 
 TEST(MixedDecoding, WellFormedUtf8IsUtf8) {

@@ -116,7 +116,7 @@ std::u32string PlainDecode(const std::string& content) {
 // The engine's decoder fed the whole content at once, or in pieces of the
 // given sizes; byte offsets where each character starts go to starts.
 std::u32string EngineDecode(const std::string& content, std::size_t piece, std::vector<std::size_t>* starts) {
-  const EncodingGuess guess = DetectEncoding({Bytes(content), content.size()}, true);
+  const EncodingGuess guess = DetectEncoding({Bytes(content), content.size()});
   std::u32string out;
   StreamDecoder decoder(guess.encoding);
   auto sink = [&out](char32_t c) {
@@ -220,7 +220,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::u32string decoded = EngineDecode(content, content.size() + 1, &starts);
   if (decoded != PlainDecode(content)) Fail("decoder differs from the plain decoding rules");
   if (EngineDecode(content, 1 + read_seed % 7, nullptr) != decoded) Fail("decoding depends on the piece sizes");
-  const EncodingGuess guess = DetectEncoding({Bytes(content), content.size()}, true);
+  const EncodingGuess guess = DetectEncoding({Bytes(content), content.size()});
   if (guess.encoding == TextEncoding::Utf8OrWindows1252) {
     if (starts.size() != decoded.size()) Fail("character starts do not match the characters");
     CheckBackwardDecoding(content, decoded, starts, guess.byte_order_mark_size, window_shift);

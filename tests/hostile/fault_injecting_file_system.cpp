@@ -28,7 +28,7 @@ struct FaultInjectingFileSystem::State {
 
   [[noreturn]] void Fail() const {
     const CallRecord& call = calls.back();
-    throw FileSystemError(call.entry, EIO,
+    throw FileSystemError(call.entry,
                           "injected failure of " + std::string(NameOf(call.kind)) + " on " + call.entry);
   }
 
@@ -73,39 +73,39 @@ class FaultInjectingStream : public TextStream {
 
 class FaultInjectingFolder : public Folder {
  public:
-  FaultInjectingFolder(std::unique_ptr<Folder> inner, std::shared_ptr<State> state)
-      : inner_(std::move(inner)), state_(std::move(state)) {
+  FaultInjectingFolder(std::unique_ptr<Folder> inner, std::string path, std::shared_ptr<State> state)
+      : inner_(std::move(inner)), path_(std::move(path)), state_(std::move(state)) {
     ++state_->live_folders;
   }
   ~FaultInjectingFolder() override { --state_->live_folders; }
 
-  const std::string& Path() const override { return inner_->Path(); }
   platform::FolderIdentity Identity() const override { return inner_->Identity(); }
 
   const std::vector<std::string>& Files() override {
-    if (state_->Enter(FsCall::Files, Path())) state_->Fail();
+    if (state_->Enter(FsCall::Files, path_)) state_->Fail();
     const std::vector<std::string>& files = inner_->Files();
     state_->After();
     return files;
   }
 
   const std::vector<std::string>& SubFolders() override {
-    if (state_->Enter(FsCall::SubFolders, Path())) state_->Fail();
+    if (state_->Enter(FsCall::SubFolders, path_)) state_->Fail();
     const std::vector<std::string>& subfolders = inner_->SubFolders();
     state_->After();
     return subfolders;
   }
 
   std::unique_ptr<Folder> GetSubFolder(const std::string& name) override {
-    if (state_->Enter(FsCall::GetSubFolder, platform::JoinPath(Path(), name))) state_->Fail();
+    std::string path = platform::JoinPath(path_, name);
+    if (state_->Enter(FsCall::GetSubFolder, path)) state_->Fail();
     std::unique_ptr<Folder> subfolder = inner_->GetSubFolder(name);
     state_->After();
     if (!subfolder) return nullptr;
-    return std::make_unique<FaultInjectingFolder>(std::move(subfolder), state_);
+    return std::make_unique<FaultInjectingFolder>(std::move(subfolder), std::move(path), state_);
   }
 
   std::unique_ptr<TextStream> OpenTextFile(const std::string& name) override {
-    std::string path = platform::JoinPath(Path(), name);
+    std::string path = platform::JoinPath(path_, name);
     if (state_->Enter(FsCall::OpenTextFile, path)) state_->Fail();
     std::unique_ptr<TextStream> stream = inner_->OpenTextFile(name);
     state_->After();
@@ -115,6 +115,7 @@ class FaultInjectingFolder : public Folder {
 
  private:
   std::unique_ptr<Folder> inner_;
+  std::string path_;
   std::shared_ptr<State> state_;
 };
 
@@ -185,12 +186,12 @@ bool FaultInjectingFileSystem::FolderExists(std::string_view path) {
   return exists;
 }
 
-std::unique_ptr<Folder> FaultInjectingFileSystem::GetFolder(std::string_view path) {
+platform::OpenedFolder FaultInjectingFileSystem::GetFolder(std::string_view path) {
   if (state_->Enter(FsCall::GetFolder, std::string(path))) state_->Fail();
-  std::unique_ptr<Folder> folder = inner_.GetFolder(path);
+  platform::OpenedFolder opened = inner_.GetFolder(path);
   state_->After();
-  if (!folder) return nullptr;
-  return std::make_unique<FaultInjectingFolder>(std::move(folder), state_);
+  if (opened.folder) opened.folder = std::make_unique<FaultInjectingFolder>(std::move(opened.folder), opened.path, state_);
+  return opened;
 }
 
 }  // namespace brenvo1::testing

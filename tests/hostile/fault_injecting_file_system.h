@@ -71,7 +71,7 @@ class FaultInjectingFileSystem : public platform::FileSystemService {
   int live_streams() const;
 
   bool FolderExists(std::string_view path) override;
-  std::unique_ptr<platform::Folder> GetFolder(std::string_view path) override;
+  platform::OpenedFolder GetFolder(std::string_view path) override;
 
   struct State;
 

@@ -1,20 +1,24 @@
 #!/usr/bin/env bash
 # Checks what a user gets from a built tree: `cmake --install` into a scratch
 # root, the desktop entry and icon it installs, the Debian package CPack makes
-# from the same install rules (control data, file list), and the packaged
-# programs themselves: the window starts offscreen and stays up, the search
-# run finds hits in a small folder.
+# from the same install rules (control data, file list, lintian), its
+# documents (copyright file, changelog, manual pages, AppStream metadata), and
+# the packaged programs themselves: the window starts offscreen and stays up,
+# the search run finds hits in a small folder and tells its version.
 #
 # Usage: check_package.sh BUILD_DIR VERSION
 # Exit status: 0 all good, 1 a check failed, 77 a Debian tool it needs is
-# missing (packages dpkg-dev and desktop-file-utils).
+# missing (packages dpkg-dev, desktop-file-utils, lintian, appstream, mandoc,
+# man-db).
 set -euo pipefail
 
 build_dir=$(cd "$1" && pwd)
 version=$2
+source_dir=$(cd "$(dirname "$0")/../.." && pwd)
 
 missing=()
-for tool in dpkg-deb dpkg-shlibdeps desktop-file-validate python3; do
+for tool in dpkg-deb dpkg-shlibdeps dpkg-parsechangelog desktop-file-validate python3 \
+  lintian appstreamcli mandoc man readelf; do
   command -v "$tool" >/dev/null 2>&1 || missing+=("$tool")
 done
 if [ ${#missing[@]} -gt 0 ]; then
@@ -34,7 +38,12 @@ fail() {
 expected_files='usr/bin/brenvo1
 usr/bin/brenvo1-scan
 usr/share/applications/brenvo1.desktop
-usr/share/icons/hicolor/scalable/apps/brenvo1.svg'
+usr/share/doc/brenvo1/changelog.gz
+usr/share/doc/brenvo1/copyright
+usr/share/icons/hicolor/scalable/apps/brenvo1.svg
+usr/share/man/man1/brenvo1-scan.1.gz
+usr/share/man/man1/brenvo1.1.gz
+usr/share/metainfo/org.brenvo1.scandilo.metainfo.xml'
 
 # Files and links below a root, one relative path a line, sorted.
 files_under() {
@@ -136,6 +145,119 @@ check_desktop_entry "$unpacked"
 cmp -s "$installed/usr/share/applications/brenvo1.desktop" "$unpacked/usr/share/applications/brenvo1.desktop" ||
   fail "the packaged desktop entry differs from the installed one"
 
+echo "== lintian"
+# Errors and warnings fail; informational tags (I:) are shown and allowed.
+# No tag is suppressed.
+status=0
+report=$(lintian --display-info --fail-on error,warning "$deb" 2>&1) || status=$?
+echo "$report"
+if [ "$status" -ne 0 ] || grep -q '^[EW]: ' <<<"$report"; then
+  fail "lintian found errors or warnings (status $status)"
+fi
+
+echo "== changelog"
+doc=$unpacked/usr/share/doc/brenvo1
+gzip -dc "$doc/changelog.gz" >"$scratch/changelog"
+changelog_version=$(dpkg-parsechangelog -l "$scratch/changelog" -S Version)
+[ "$changelog_version" = "$version" ] ||
+  fail "the changelog's top entry is $changelog_version, project() says $version"
+changelog_date=$(date -u -d "$(dpkg-parsechangelog -l "$scratch/changelog" -S Date)" +%F)
+
+echo "== copyright"
+# The programs' own license is the one in LICENSE, word for word; a linked
+# library's license is named exactly while the programs link that library.
+needed=$(for program in "$unpacked"/usr/bin/*; do readelf -d "$program"; done |
+  sed -n 's/.*(NEEDED).*\[\(.*\)\]$/\1/p' | sort -u)
+python3 - "$doc/copyright" "$source_dir/LICENSE" "$source_dir/packaging/windows/THIRD-PARTY-NOTICES.txt" \
+  "$needed" <<'EOF' || fail "copyright file"
+import re, sys
+copyright_path, license_path, notices_path, needed = sys.argv[1:]
+paragraphs = []
+for block in open(copyright_path, encoding="utf-8").read().strip().split("\n\n"):
+    fields, name = {}, None
+    for line in block.split("\n"):
+        if line.startswith(" "):
+            fields[name] += "\n" + ("" if line == " ." else line[1:])
+        else:
+            name, value = line.split(":", 1)
+            fields[name] = value.strip()
+    paragraphs.append(fields)
+problems = []
+if paragraphs[0].get("Format") != "https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/":
+    problems.append("the first paragraph does not name copyright-format 1.0")
+license_text = open(license_path, encoding="utf-8").read()
+# LICENSE: a title, the copyright line, then the permission notice.
+notice = license_text.split("\n\n", 2)[2].strip()
+own = [p for p in paragraphs if p.get("Files") == "*"]
+if len(own) != 1 or "the Brenvo1 authors" not in own[0].get("Copyright", ""):
+    problems.append("no single 'Files: *' paragraph with the Brenvo1 authors' copyright")
+elif own[0].get("License") != "MIT\n" + notice:
+    problems.append("the 'Files: *' license is not MIT with the text of LICENSE")
+named = {p["License"].split("\n")[0] for p in paragraphs if "License" in p and "Files" not in p}
+for library, pattern, license in (("Qt", r"^libQt6", "LGPL-3"), ("ICU", r"^libicu", "Unicode-DFS-2016")):
+    linked = re.search(pattern, needed, re.M) is not None
+    if linked != (license in named):
+        state = "link" if linked else "do not link"
+        problems.append(f"the programs {state} {library}, yet the license paragraph {license} is "
+                        + ("missing" if linked else "there"))
+if license_text.strip() not in open(notices_path, encoding="utf-8").read():
+    problems.append("packaging/windows/THIRD-PARTY-NOTICES.txt lacks the text of LICENSE")
+for problem in problems:
+    print(problem, file=sys.stderr)
+sys.exit(1 if problems else 0)
+EOF
+
+echo "== AppStream metadata"
+metainfo=$(echo "$unpacked"/usr/share/metainfo/*.metainfo.xml)
+if ! report=$(appstreamcli validate --no-net "$metainfo" 2>&1); then
+  fail "appstreamcli validate: $report"
+fi
+echo "$report"
+python3 - "$metainfo" "$unpacked" "$version" "$changelog_date" <<'EOF' || fail "AppStream metadata"
+import os, sys, xml.etree.ElementTree as tree
+path, root, version, date = sys.argv[1:]
+component = tree.parse(path).getroot()
+lang = "{http://www.w3.org/XML/1998/namespace}lang"
+problems = []
+if os.path.basename(path) != f"{component.findtext('id')}.metainfo.xml":
+    problems.append(f"{os.path.basename(path)} is not named after the id {component.findtext('id')}")
+desktop = component.findtext("launchable[@type='desktop-id']")
+if not desktop or not os.path.isfile(f"{root}/usr/share/applications/{desktop}"):
+    problems.append(f"the launchable {desktop} is not an installed desktop entry")
+for element in ("summary", "description/p"):
+    languages = {e.get(lang) for e in component.findall(element)}
+    if not {None, "it"} <= languages:
+        problems.append(f"{element} is not in both English and Italian")
+if component.find("content_rating[@type='oars-1.1']") is None:
+    problems.append("no OARS 1.1 content rating")
+release = component.find("releases/release")
+if release is None or release.get("version") != version or release.get("date") != date:
+    got = None if release is None else (release.get("version"), release.get("date"))
+    problems.append(f"the newest release is {got}, the changelog's top entry ({version}, {date})")
+for problem in problems:
+    print(problem, file=sys.stderr)
+sys.exit(1 if problems else 0)
+EOF
+
+echo "== manual pages"
+for page in brenvo1 brenvo1-scan; do
+  file=$unpacked/usr/share/man/man1/$page.1.gz
+  if ! report=$(mandoc -T lint -W warning "$file" 2>&1) || [ -n "$report" ]; then
+    fail "mandoc -T lint $page.1: $report"
+  fi
+  status=0
+  LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$file" >"$scratch/$page.txt" 2>"$scratch/$page.err" || status=$?
+  if [ "$status" -ne 0 ] || [ -s "$scratch/$page.err" ]; then
+    fail "man -l $page.1 (status $status): $(cat "$scratch/$page.err")"
+  fi
+  head -n 1 "$scratch/$page.txt"
+  # The footer carries the version CMake put in.
+  grep -q "^Brenvo1 $version .* Brenvo1 $version\$" "$scratch/$page.txt" ||
+    fail "$page.1 does not show version $version: $(tail -n 1 "$scratch/$page.txt")"
+done
+grep -q '^ *brenvo1-scan --version$' "$scratch/brenvo1-scan.txt" ||
+  fail "brenvo1-scan.1 has no synopsis line for --version"
+
 folder=$scratch/folder
 mkdir -p "$folder/sotto"
 printf 'Riga uno\nCiao a tutti\n' >"$folder/lettera.txt"
@@ -148,6 +270,16 @@ hits=$(env -u LD_LIBRARY_PATH "$unpacked/usr/bin/brenvo1-scan" "$folder" ciao 2>
 expected_hits=$(printf '%s\n' "$folder/lettera.txt" "$folder/sotto/modulo.bas")
 [ "$(echo "$hits" | LC_ALL=C sort)" = "$expected_hits" ] ||
   fail "packaged brenvo1-scan found: [$hits]; expected: [$expected_hits]"
+
+status=0
+version_line=$(env -u LD_LIBRARY_PATH "$unpacked/usr/bin/brenvo1-scan" --version 2>"$scratch/version.err") || status=$?
+if [ "$status" -ne 0 ] || [ "$version_line" != "brenvo1-scan $version" ] || [ -s "$scratch/version.err" ]; then
+  fail "brenvo1-scan --version: status $status, printed [$version_line], expected [brenvo1-scan $version]: $(cat "$scratch/version.err")"
+fi
+# Only the exact option: any other single argument is still a usage error.
+status=0
+env -u LD_LIBRARY_PATH "$unpacked/usr/bin/brenvo1-scan" --versio >/dev/null 2>&1 || status=$?
+[ "$status" -eq 2 ] || fail "brenvo1-scan --versio exited with $status, not 2"
 
 # The window takes no input from the command line, so it can only be shown
 # to start: it must still be running when timeout stops it (status 124).

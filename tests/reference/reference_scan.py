@@ -142,7 +142,17 @@ def name_order_key(name):
     return (name.lower(), name)
 
 
+def _same_folder(a, b):
+    try:
+        first, second = os.stat(a), os.stat(b)
+    except (OSError, ValueError):
+        return True  # nothing there to tell them apart
+    return (first.st_dev, first.st_ino) == (second.st_dev, second.st_ino)
+
+
 def normalise_path(path, cwd):
+    """Absolute, without "." or empty parts; ".." goes where the system goes
+    from the folder reached so far, and other links stay as typed."""
     if not path.startswith(b"/"):
         path = cwd + b"/" + path
     components = []
@@ -150,8 +160,12 @@ def normalise_path(path, cwd):
         if component in (b"", b"."):
             continue
         if component == b"..":
-            if components:
-                components.pop()
+            typed = b"/" + b"/".join(components)
+            parent = b"/" + b"/".join(components[:-1])
+            if _same_folder(typed + b"/..", parent):
+                components = components[:-1]
+            else:
+                components = [c for c in os.path.realpath(typed + b"/..").split(b"/") if c]
             continue
         components.append(component)
     return b"/" + b"/".join(components)
@@ -230,11 +244,11 @@ class Scan:
         self.search_text = folded_search_text
         self.hits = []
         self.skipped = []
-        self._ancestors = []
+        self._entered = set()
 
-    def scan_start_folder(self, path):
+    def scan_start_folder(self, typed, path):
         try:
-            fd = os.open(path, os.O_RDONLY | os.O_DIRECTORY | os.O_CLOEXEC)
+            fd = os.open(typed, os.O_RDONLY | os.O_DIRECTORY | os.O_CLOEXEC)
         except OSError:
             self.skipped.append(path)
             return
@@ -242,7 +256,10 @@ class Scan:
 
     def _scan_open_folder(self, path, fd):
         info = os.fstat(fd)
-        self._ancestors.append((info.st_dev, info.st_ino))
+        if (info.st_dev, info.st_ino) in self._entered:
+            os.close(fd)  # reached before through another path
+            return
+        self._entered.add((info.st_dev, info.st_ino))
         try:
             try:
                 entries = {os.fsencode(entry.name): entry for entry in os.scandir(fd)}
@@ -255,14 +272,10 @@ class Scan:
                 if kinds[name][0] == FILE and is_candidate(name):
                     self._examine_file(path, fd, name)
             for name in names:
-                kind, entry_info = kinds[name]
-                if kind != FOLDER:
-                    continue
-                if entry_info and (entry_info.st_dev, entry_info.st_ino) in self._ancestors:
+                if kinds[name][0] != FOLDER:
                     continue
                 self._scan_subfolder(join_path(path, name), fd, name)
         finally:
-            self._ancestors.pop()
             os.close(fd)
 
     def _scan_subfolder(self, path, parent_fd, name):
@@ -293,7 +306,7 @@ def run(folder_arg, text_arg, stdout, stderr):
         return EXIT_MISSING
     start = normalise_path(folder_arg, os.getcwdb())
     scan = Scan(fold(decode_search_text(text_arg)))
-    scan.scan_start_folder(start)
+    scan.scan_start_folder(folder_arg, start)
     for hit in scan.hits:
         stdout.write(hit + b"\n")
     if scan.skipped:

@@ -5,6 +5,7 @@ disagreement with brenvo1-scan can be blamed on the right side."""
 import os
 import random
 import re
+import shutil
 import socket
 import subprocess
 import sys
@@ -281,8 +282,9 @@ class WalkTest(unittest.TestCase):
     def test_walk_order_links_fifos_and_sockets(self):
         result = self.scan(self.root + "/./", "Ciao")
         r = self.root.encode()
+        # sub is searched once, under the first path that reaches it.
         self.assertEqual(result.stdout, b"".join(r + p + b"\n" for p in [
-            b"/A.BAS", b"/b.txt", b"/Alt/x.txt", b"/Alt/again/z.frm", b"/sub/z.frm"]))
+            b"/A.BAS", b"/b.txt", b"/Alt/x.txt", b"/Alt/again/z.frm"]))
         self.assertEqual((result.returncode, result.stderr), (0, b""))
 
     def test_empty_text_lists_non_empty_candidates(self):
@@ -290,7 +292,7 @@ class WalkTest(unittest.TestCase):
         r = self.root.encode()
         self.assertEqual(result.stdout, b"".join(r + p + b"\n" for p in [
             b"/A.BAS", b"/b.txt", b"/Alt/x.txt", b"/Alt/again/z.frm",
-            b"/Alt/again/deeper/d.cls", b"/sub/z.frm", b"/sub/deeper/d.cls"]))
+            b"/Alt/again/deeper/d.cls"]))
 
     def test_missing_folder_and_usage(self):
         for folder in [os.path.join(self.root, "nothing"), os.path.join(self.root, "b.txt"),
@@ -306,13 +308,16 @@ class WalkTest(unittest.TestCase):
                 self.assertEqual((result.returncode, result.stdout), (2, b""))
 
     def scan_unprivileged(self, *args):
-        # Root is never denied, so as root the run drops to nobody.
+        # Root is never denied, so as root the run drops to nobody, which
+        # may not reach the checkout (a clone under /root): it runs a copy.
         prefix = []
+        script = os.path.join(HERE, "reference_scan.py")
         if os.geteuid() == 0:
             prefix = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"]
             os.chmod(self.tmp.name, 0o755)
-        return subprocess.run(prefix + [sys.executable, os.path.join(HERE, "reference_scan.py"),
-                                        *args],
+            script = shutil.copy(script, self.tmp.name)
+            os.chmod(script, 0o644)
+        return subprocess.run(prefix + [sys.executable, script, *args],
                               capture_output=True, timeout=60,
                               env=dict(os.environ, PYTHONDONTWRITEBYTECODE="1"))
 
@@ -341,9 +346,9 @@ class WalkTest(unittest.TestCase):
         os.chmod(os.path.join(self.root, "sub", "deeper"), 0o755)
         r = self.root.encode()
         self.assertEqual(result.stdout, b"".join(r + p + b"\n" for p in [
-            b"/A.BAS", b"/Alt/x.txt", b"/Alt/again/z.frm", b"/sub/z.frm"]))
-        self.assertEqual(result.stderr, b"File o cartelle non leggibili: 4\n" + b"".join(
-            r + p + b"\n" for p in [b"/b.txt", b"/empty.txt", b"/Alt/again/deeper", b"/sub/deeper"]))
+            b"/A.BAS", b"/Alt/x.txt", b"/Alt/again/z.frm"]))
+        self.assertEqual(result.stderr, b"File o cartelle non leggibili: 3\n" + b"".join(
+            r + p + b"\n" for p in [b"/b.txt", b"/empty.txt", b"/Alt/again/deeper"]))
         self.assertEqual(result.returncode, 3)
 
 

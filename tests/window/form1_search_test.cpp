@@ -56,7 +56,7 @@ void LookAtNextBox(BoxSeen& seen) {
 class BrokenFileSystem : public FileSystemService {
  public:
   bool FolderExists(std::string_view) override { throw std::runtime_error("disco guasto"); }
-  std::unique_ptr<brenvo1::platform::Folder> GetFolder(std::string_view) override {
+  brenvo1::platform::OpenedFolder GetFolder(std::string_view) override {
     throw std::runtime_error("disco guasto");
   }
 };

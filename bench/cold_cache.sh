@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# The first search of the day: brenvo1-scan with nothing of the tree in
+# memory, against reading the same candidate files with 16 readers at once
+# (what the disk gives when asked for many files together), and warm.
+# Usage: bench/cold_cache.sh TREE TEXT [ROUNDS]
+# Dropping the page cache needs root; without it only warm runs are timed.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+tree=${1:?usage: cold_cache.sh TREE TEXT [ROUNDS]}
+text=${2:?usage: cold_cache.sh TREE TEXT [ROUNDS]}
+rounds=${3:-5}
+scan=${BRENVO1_SCAN:-${BRENVO1_BUILD:-$here/../build-bench}/search/brenvo1-scan}
+[ -x "$scan" ] || { echo "cold_cache.sh: no brenvo1-scan at $scan" >&2; exit 2; }
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+find "$tree" -type f \( -iname '*.cls' -o -iname '*.bas' -o -iname '*.frm' -o -iname '*.txt' -o -iname '*.vbp' \
+  -o -iname '*.hds' -o -iname '*.bds' -o -iname '*.lds' -o -iname '*.dss' -o -iname '*.dse' \) -print0 > "$work/list"
+
+can_drop=0
+if [ "$(id -u)" -eq 0 ] && sync && echo 3 > /proc/sys/vm/drop_caches 2>/dev/null; then can_drop=1; fi
+drop() { sync; echo 3 > /proc/sys/vm/drop_caches; }
+seconds() { local start=$(date +%s.%N); "$@" > /dev/null 2>&1 || true; echo "$(date +%s.%N) - $start" | bc; }
+median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
+parallel_read() { xargs -0 -n 50 -P 16 cat < "$work/list" > /dev/null; }
+scan_to_file() { "$scan" "$tree" "$text" > "$work/hits"; }
+
+echo "load before: $(cut -d' ' -f1-3 /proc/loadavg)"
+if [ "$can_drop" -eq 1 ]; then
+  for _ in $(seq "$rounds"); do
+    drop; seconds scan_to_file >> "$work/cold"
+    drop; seconds parallel_read >> "$work/floor"
+  done
+  cold=$(median < "$work/cold"); floor=$(median < "$work/floor")
+  printf 'cold brenvo1-scan      %.3f s (median of %d)\n' "$cold" "$rounds"
+  printf 'cold 16 readers (cat)  %.3f s\n' "$floor"
+  printf 'cold scan/floor        %.2f\n' "$(echo "$cold / $floor" | bc -l)"
+else
+  echo "cold runs skipped: dropping the page cache needs root (echo 3 > /proc/sys/vm/drop_caches)"
+fi
+scan_to_file
+for _ in $(seq "$rounds"); do seconds scan_to_file >> "$work/warm"; done
+printf 'warm brenvo1-scan      %.3f s\n' "$(median < "$work/warm")"
+echo "hits: $(wc -l < "$work/hits")"
+echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"
