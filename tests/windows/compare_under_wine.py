@@ -16,11 +16,16 @@ comparison. WINEPREFIX names the Wine prefix; without it one is made in the
 work folder.
 """
 
+import fcntl
 import os
+import pty
+import re
 import shutil
+import struct
 import subprocess
 import sys
 import tempfile
+import termios
 
 sys.dont_write_bytecode = True
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -223,10 +228,51 @@ class Comparison:
             self.record(f"missing start folder: {label}", (status, out, err) == (1, b"", MISSING),
                         describe([folder, b"ostile"], self.work, (1, b"", MISSING), (status, out, err)))
 
+    def run_in_terminal(self, args, cwd):
+        """Runs brenvo1-scan.exe with a terminal as its console; returns the
+        exit status and the text the terminal shows, without its control
+        sequences."""
+        master, slave = pty.openpty()
+        # Wide enough that no path is wrapped.
+        fcntl.ioctl(slave, termios.TIOCSWINSZ, struct.pack("HHHH", 50, 400, 0, 0))
+        process = subprocess.Popen(["wine", self.exe] + args, cwd=cwd, env=self.wine_env,
+                                   stdin=slave, stdout=slave, stderr=slave, start_new_session=True)
+        os.close(slave)
+        shown = b""
+        while True:
+            try:
+                chunk = os.read(master, 65536)
+            except OSError:
+                break
+            if not chunk:
+                break
+            shown += chunk
+        os.close(master)
+        status = process.wait(timeout=TIMEOUT_SECONDS)
+        shown = re.sub(rb"\x1b\[[0-9;?]*[A-Za-z]|\x1b\][^\x07]*\x07|\r", b"", shown)
+        return status, shown
+
+    def console_cases(self):
+        """Hits shown on a console: accented and CJK names must read right,
+        which bytes written as they are to a console would not."""
+        folder = os.path.join(self.work, "console")
+        names = ["città.txt", "CITTÀ.TXT", "Ünïcödé.frm",
+                 "日本語.txt", "plain.txt"]
+        for name in names:
+            write(os.path.join(folder, name), b"ostile")
+        status, shown = self.run_in_terminal([on_z(folder), b"ostile"], self.work)
+        lines = shown.split(b"\n")
+        expected = [on_z(os.path.join(folder, name)) for name in names]
+        self.check_contains("hits on a console read as text", lines, expected, [])
+        self.record("a run on a console ends with status 0", status == 0, f"  status: {status}\n")
+        status, shown = self.run_in_terminal([on_z(os.path.join(folder, "nessuna")), b"x"], self.work)
+        self.record("a box on a console", status == 1 and MISSING.rstrip() in shown.split(b"\n"),
+                    f"  status: {status}\n  shown: {shown!r}\n")
+
     def run_all(self, only):
         groups = [("contract", self.contract_cases), ("project", self.project_cases),
                   ("chunks", self.chunk_cases), ("random", self.random_cases),
-                  ("windows", self.windows_names_cases)]
+                  ("windows", self.windows_names_cases), ("console", self.console_cases)]
         for name, group in groups:
             if only and only != name:
                 continue
