@@ -140,27 +140,27 @@ char32_t DecodeUtf8(std::string_view text, std::size_t& i) {
 }  // namespace
 
 TextPool::TextPool(std::string bytes, std::string_view lineEnd) : bytes_(std::move(bytes)) {
-  lineStarts_.push_back(0);
+  line_starts_.push_back(0);
   for (std::size_t at = bytes_.find(lineEnd); at != std::string::npos; at = bytes_.find(lineEnd, at + 1)) {
     // A UTF-16 line feed starts on an even offset; an odd match is the
     // second byte of some other unit followed by a line feed's first byte.
     if (lineEnd.size() == 2 && at % 2 != 0) continue;
-    if (at + lineEnd.size() < bytes_.size()) lineStarts_.push_back(at + lineEnd.size());
+    if (at + lineEnd.size() < bytes_.size()) line_starts_.push_back(at + lineEnd.size());
   }
 }
 
 void TextPool::AppendLines(RandomStream& random, std::size_t size, std::string& out) const {
-  std::size_t line = random.Below(lineStarts_.size());
+  std::size_t line = random.Below(line_starts_.size());
   std::size_t added = 0;
   while (added < size) {
-    const std::size_t from = lineStarts_[line];
+    const std::size_t from = line_starts_[line];
     // First line start at or past the byte where this slice would reach size.
-    const auto stop = std::lower_bound(lineStarts_.begin() + static_cast<std::ptrdiff_t>(line) + 1,
-                                       lineStarts_.end(), from + (size - added));
-    const std::size_t to = stop == lineStarts_.end() ? bytes_.size() : *stop;
+    const auto stop = std::lower_bound(line_starts_.begin() + static_cast<std::ptrdiff_t>(line) + 1,
+                                       line_starts_.end(), from + (size - added));
+    const std::size_t to = stop == line_starts_.end() ? bytes_.size() : *stop;
     out.append(bytes_, from, to - from);
     added += to - from;
-    line = stop == lineStarts_.end() ? 0 : static_cast<std::size_t>(stop - lineStarts_.begin());
+    line = stop == line_starts_.end() ? 0 : static_cast<std::size_t>(stop - line_starts_.begin());
   }
 }
 

@@ -30,7 +30,7 @@ class TextPool {
 
  private:
   std::string bytes_;
-  std::vector<std::size_t> lineStarts_;
+  std::vector<std::size_t> line_starts_;
 };
 
 // ASCII only: VB6 statements and comments without accents, CRLF lines.

@@ -31,6 +31,11 @@ class TextBox {
   virtual std::string Text() const = 0;
 };
 
+// Ends a search run whose window was closed: nobody is left to see its
+// results. Not a std::exception, so that nothing catches it as a failure on
+// its way out of the engine.
+struct RunAbandoned {};
+
 // The result list. Items are full paths as raw file-name bytes, so that a
 // listed file can be opened again even when its name is not valid UTF-8.
 class ListBox {
@@ -43,7 +48,8 @@ class ListBox {
   // frame; it then owes it to RefreshIfDue or FinishRefresh.
   virtual void Refresh() = 0;
   // Called after every examined file: a repaint held back by Refresh is
-  // done here once its frame has passed.
+  // done here once its frame has passed. A window also answers its desktop
+  // here, and throws RunAbandoned once the user has closed it.
   virtual void RefreshIfDue() {}
   // Called at the end of every search run: any held-back repaint is done now.
   virtual void FinishRefresh() {}

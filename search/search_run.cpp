@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "platform/window_texts.h"
 #include "search/folder_scan.h"
 #include "search/search_text.h"
 
@@ -30,7 +31,7 @@ class RunScope {
 }  // namespace
 
 std::string UnreadableEntriesMessage(std::size_t count) {
-  return "File o cartelle non leggibili: " + std::to_string(count);
+  return std::string(platform::texts::kUnreadableEntriesMessage) + std::to_string(count);
 }
 
 RunOutcome Command1_Click(const SearchControls& controls, platform::FileSystemService& fileSystem) {
@@ -40,7 +41,7 @@ RunOutcome Command1_Click(const SearchControls& controls, platform::FileSystemSe
 
   RunOutcome outcome;
   if (!fileSystem.FolderExists(controls.txtPercorso.Text())) {
-    controls.messageBox.Show(kFolderMissingMessage);
+    controls.messageBox.Show(platform::texts::kFolderMissingMessage);
     outcome.status = RunStatus::FolderMissing;
     return outcome;
   }

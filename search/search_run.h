@@ -13,9 +13,6 @@
 
 namespace brenvo1::search {
 
-inline constexpr std::string_view kApplicationTitle = "Brenvo1";
-inline constexpr std::string_view kFolderMissingMessage = "Impossibile trovare il percorso";
-
 // "File o cartelle non leggibili: N"
 std::string UnreadableEntriesMessage(std::size_t count);
 

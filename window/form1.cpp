@@ -1,10 +1,13 @@
 #include "window/form1.h"
 
+#include <QCloseEvent>
 #include <exception>
 #include <stdexcept>
 #include <string>
 
 #include "platform/posix_file_system.h"
+#include "platform/qt/input_drop.h"
+#include "platform/window_texts.h"
 #include "search/search_run.h"
 
 namespace brenvo1::window {
@@ -18,21 +21,23 @@ constexpr QRect kCommand1Geometry{376, 40, 73, 25};
 constexpr QRect kTestoGeometry{8, 40, 353, 25};
 constexpr QRect kListGeometry{8, 80, 449, 446};
 
+QString Text(std::string_view utf8) { return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())); }
+
 }  // namespace
 
-Form1::Form1(QWidget* parent) : QWidget(parent), launcher_(&editorLauncher_) { SetUp(); }
+Form1::Form1(QWidget* parent) : QWidget(parent), launcher_(&editor_launcher_) { SetUp(); }
 
 Form1::Form1(platform::ProgramLauncher& launcher, FileSystemFactory createFileSystem, QWidget* parent)
-    : QWidget(parent), launcher_(&launcher), createFileSystem_(std::move(createFileSystem)) {
+    : QWidget(parent), launcher_(&launcher), create_file_system_(std::move(createFileSystem)) {
   SetUp();
 }
 
 Form1::~Form1() = default;
 
 void Form1::SetUp() {
-  if (!createFileSystem_) createFileSystem_ = [] { return std::make_unique<platform::PosixFileSystem>(); };
+  if (!create_file_system_) create_file_system_ = [] { return std::make_unique<platform::PosixFileSystem>(); };
   setObjectName(QStringLiteral("Form1"));
-  setWindowTitle(QStringLiteral("Scandilo"));
+  setWindowTitle(Text(platform::texts::kWindowTitle));
   setGeometry(kClientArea);
   CreateControls();
 }
@@ -42,13 +47,13 @@ void Form1::CreateControls() {
   // resized.
   txtPercorso = new platform::QtTextBox(this);
   txtPercorso->setObjectName(QStringLiteral("txtPercorso"));
-  txtPercorso->setAccessibleName(QStringLiteral("Percorso"));
-  txtPercorso->setText(QStringLiteral("Percorso"));
+  txtPercorso->setAccessibleName(Text(platform::texts::kFolderPathName));
+  txtPercorso->setText(Text(platform::texts::kFolderPathInitialText));
   txtPercorso->setGeometry(kPercorsoGeometry);
 
-  Command1 = new QPushButton(QStringLiteral("Trova"), this);
+  Command1 = new QPushButton(Text(platform::texts::kSearchButton), this);
   Command1->setObjectName(QStringLiteral("Command1"));
-  Command1->setAccessibleName(QStringLiteral("Trova"));
+  Command1->setAccessibleName(Text(platform::texts::kSearchButtonName));
   Command1->setGeometry(kCommand1Geometry);
   // Enter on the focused button clicks it, as Space does; outside a dialog
   // Qt only does so for an auto-default button. It is not the window's
@@ -57,13 +62,13 @@ void Form1::CreateControls() {
 
   txtTesto = new platform::QtTextBox(this);
   txtTesto->setObjectName(QStringLiteral("txtTesto"));
-  txtTesto->setAccessibleName(QStringLiteral("Testo"));
-  txtTesto->setText(QStringLiteral("Testo"));
+  txtTesto->setAccessibleName(Text(platform::texts::kSearchTextName));
+  txtTesto->setText(Text(platform::texts::kSearchTextInitialText));
   txtTesto->setGeometry(kTestoGeometry);
 
   lstFile = new platform::QtListBox(this);
   lstFile->setObjectName(QStringLiteral("lstFile"));
-  lstFile->setAccessibleName(QStringLiteral("Risultati"));
+  lstFile->setAccessibleName(Text(platform::texts::kResultListName));
   lstFile->setGeometry(kListGeometry);
 
   setTabOrder(txtPercorso, Command1);
@@ -76,14 +81,33 @@ void Form1::CreateControls() {
 }
 
 void Form1::Command1_Click() {
+  // The window answers its desktop during a run but takes no input; a click
+  // that still got through (an accessibility tool's "press") starts nothing.
+  if (running_) return;
+  running_ = true;
+  lstFile->SetRunAbandoned(false);
   try {
-    if (!fileSystem_) fileSystem_ = createFileSystem_();
-    if (!fileSystem_) throw std::runtime_error("servizio dei file non disponibile");
-    const search::SearchControls controls{screen_, *txtPercorso, *txtTesto, *lstFile, messageBox_};
-    search::Command1_Click(controls, *fileSystem_);
+    if (!file_system_) file_system_ = create_file_system_();
+    if (!file_system_) throw std::runtime_error("servizio dei file non disponibile");
+    const search::SearchControls controls{screen_, *txtPercorso, *txtTesto, *lstFile, message_box_};
+    search::Command1_Click(controls, *file_system_);
+  } catch (const platform::RunAbandoned&) {
+    // The window is closed and the program ends: the run wrote nothing, so
+    // nothing is lost.
+    running_ = false;
+    return;
   } catch (const std::exception& error) {
-    ShowError("Errore durante la ricerca: ", error);
+    ShowError(platform::texts::kSearchFailedMessage, error);
   }
+  running_ = false;
+  // Clicks and keys given while the run held the window were meant for a
+  // window that could not take them.
+  platform::DropPendingInput();
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+  if (running_) lstFile->SetRunAbandoned(true);
+  QWidget::closeEvent(event);
 }
 
 void Form1::lstFile_DblClick() {
@@ -91,19 +115,19 @@ void Form1::lstFile_DblClick() {
     if (!(lstFile->ListIndex() > -1)) return;
     if (!lstFile->Selected(lstFile->ListIndex())) return;
     const std::string path = lstFile->List(lstFile->ListIndex());
-    if (!launcher_->OpenInTextEditor(path)) messageBox_.Show(kEditorFailedMessage);
+    if (!launcher_->OpenInTextEditor(path)) message_box_.Show(platform::texts::kEditorFailedMessage);
   } catch (const std::exception& error) {
-    ShowError("Errore: ", error);
+    ShowError(platform::texts::kFailedMessage, error);
   }
 }
 
 // Nothing the handlers call may end the program: an error that escaped the
 // engine is shown, and the window stays usable with a normal pointer.
-void Form1::ShowError(const char* prefix, const std::exception& error) {
+void Form1::ShowError(std::string_view prefix, const std::exception& error) {
   screen_.SetMousePointer(platform::MousePointer::Default);
   lstFile->FinishRefresh();
   try {
-    messageBox_.Show(std::string(prefix) + error.what());
+    message_box_.Show(std::string(prefix) + error.what());
   } catch (...) {
     // Out of memory even for the box: the window goes on as it is.
   }

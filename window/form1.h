@@ -4,6 +4,7 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <string_view>
 
 #include "platform/editor_launcher.h"
 #include "platform/file_system.h"
@@ -13,8 +14,6 @@
 #include "platform/qt/qt_text_box.h"
 
 namespace brenvo1::window {
-
-inline constexpr char kEditorFailedMessage[] = "Impossibile avviare l'editor di testo";
 
 // The program's only window, "Scandilo": a folder path, a search text, the
 // "Trova" button and the result list, laid out at fixed positions.
@@ -38,10 +37,15 @@ class Form1 : public QWidget {
   // A double-click on the result list: opens the current item.
   void lstFile_DblClick();
 
+ protected:
+  // Closing the window ends the program at any time; a run in progress is
+  // abandoned at its next look at the window.
+  void closeEvent(QCloseEvent* event) override;
+
  private:
   void SetUp();
   void CreateControls();
-  void ShowError(const char* prefix, const std::exception& error);
+  void ShowError(std::string_view prefix, const std::exception& error);
 
   platform::QtTextBox* txtPercorso;
   QPushButton* Command1;
@@ -49,12 +53,13 @@ class Form1 : public QWidget {
   platform::QtListBox* lstFile;
 
   platform::QtApplicationPointer screen_;
-  platform::QtMessageBox messageBox_{this};
-  platform::EditorLauncher editorLauncher_;
+  platform::QtMessageBox message_box_{this};
+  platform::EditorLauncher editor_launcher_;
   platform::ProgramLauncher* launcher_;
-  FileSystemFactory createFileSystem_;
+  FileSystemFactory create_file_system_;
   // Created by the first search and kept for the later ones.
-  std::unique_ptr<platform::FileSystemService> fileSystem_;
+  std::unique_ptr<platform::FileSystemService> file_system_;
+  bool running_ = false;
 };
 
 }  // namespace brenvo1::window

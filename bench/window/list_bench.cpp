@@ -1,7 +1,9 @@
 // What the result list costs as it grows, offscreen: appending one item,
 // and painting the list right after an append (what a search run pays at
-// most once per display frame).
+// most once per display frame); or, with --long-row, painting a list that
+// shows one path of BYTES bytes among short ones.
 // Usage: brenvo1-list-bench [MAX_ITEMS]
+//        brenvo1-list-bench --long-row [BYTES]
 
 #include <QApplication>
 #include <algorithm>
@@ -19,11 +21,40 @@ using Milliseconds = std::chrono::duration<double, std::milli>;
 
 std::string ItemPath(int n) { return "/home/utente/Lavori/Gestionale/Moduli/file" + std::to_string(n) + ".bas"; }
 
+double BestPaintMs(brenvo1::platform::QtListBox& list) {
+  double best = 1e9;
+  for (int round = 0; round < 9; ++round) {
+    list.viewport()->update();
+    const auto before = std::chrono::steady_clock::now();
+    list.viewport()->repaint();
+    best = std::min(best, Milliseconds(std::chrono::steady_clock::now() - before).count());
+  }
+  return best;
+}
+
+int LongRow(brenvo1::platform::QtListBox& list, std::size_t bytes) {
+  for (int n = 0; n < 30; ++n) list.AddItem(ItemPath(n));
+  list.FinishRefresh();
+  list.Refresh();
+  const double shortRows = BestPaintMs(list);
+  std::string longPath = "/home/utente/";
+  while (longPath.size() < bytes) longPath += "cartella/";
+  longPath += "file.bas";
+  list.Clear();
+  for (int n = 0; n < 30; ++n) list.AddItem(n == 5 ? longPath : ItemPath(n));
+  list.Refresh();
+  list.FinishRefresh();
+  const double withLongRow = BestPaintMs(list);
+  std::printf("paint, 30 short rows: %.3f ms; with one row of %zu bytes: %.3f ms\n", shortRows, longPath.size(),
+              withLongRow);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  const int maxItems = argc > 1 ? std::max(1000, std::atoi(argv[1])) : 200000;
+  const bool longRow = argc > 1 && std::string(argv[1]) == "--long-row";
   int qtArgc = 1;
   QApplication application(qtArgc, argv);
 
@@ -31,6 +62,9 @@ int main(int argc, char* argv[]) {
   list.setGeometry(8, 80, 449, 446);
   list.show();
   QCoreApplication::processEvents();
+  if (longRow) return LongRow(list, argc > 2 ? static_cast<std::size_t>(std::atol(argv[2])) : 1u << 20);
+
+  const int maxItems = argc > 1 ? std::max(1000, std::atoi(argv[1])) : 200000;
 
   std::printf("%9s %16s %18s\n", "items", "append (us)", "paint (ms)");
   int count = 0;

@@ -1,7 +1,10 @@
 #include "platform/qt/qt_list_box.h"
 
+#include <QCoreApplication>
 #include <QMouseEvent>
 #include <stdexcept>
+
+#include "platform/qt/input_drop.h"
 
 namespace brenvo1::platform {
 
@@ -22,30 +25,47 @@ void QtListBox::Clear() { model_->Clear(); }
 void QtListBox::AddItem(std::string_view item) { model_->Append(item); }
 
 void QtListBox::Refresh() {
-  if (now_() - lastPaint_ < kFrame) {
-    repaintOwed_ = true;
+  if (now_() - last_paint_ < kFrame) {
+    repaint_owed_ = true;
     return;
   }
   PaintNow();
 }
 
 void QtListBox::RefreshIfDue() {
-  if (repaintOwed_ && now_() - lastPaint_ >= kFrame) PaintNow();
+  const Clock::time_point now = now_();
+  if (repaint_owed_ && now - last_paint_ >= kFrame) PaintNow();
+  if (now - last_answer_ >= kFrame) AnswerDesktop();
+  if (abandon_run_) {
+    abandon_run_ = false;
+    throw RunAbandoned{};
+  }
+}
+
+// A desktop that gets no answer to its pings for a few seconds greys the
+// window and offers to kill it. Input is dropped as it comes: a click must
+// not start anything in the middle of a run, nor after it. Timers wait, so
+// that only the window system's events and the repaints they ask for run
+// inside a run. A close request gets through: it abandons the run.
+void QtListBox::AnswerDesktop() {
+  const InputDrop dropping;
+  QCoreApplication::processEvents(QEventLoop::X11ExcludeTimers);
+  last_answer_ = now_();
 }
 
 void QtListBox::FinishRefresh() {
-  if (repaintOwed_) PaintNow();
+  if (repaint_owed_) PaintNow();
 }
 
 void QtListBox::PaintNow() {
-  repaintOwed_ = false;
+  repaint_owed_ = false;
   // The view lays its rows out lazily, from a timer of the event loop that
   // does not run during a search; the layout also sizes the scroll bar.
   executeDelayedItemsLayout();
   // Painting the rows also paints whatever else of the window is waiting
   // for a paint (the scroll bar), and flushes it all to the screen.
   viewport()->repaint();
-  lastPaint_ = now_();
+  last_paint_ = now_();
 }
 
 int QtListBox::ListIndex() const {
@@ -64,7 +84,7 @@ bool QtListBox::Selected(int index) const {
 
 std::string QtListBox::List(int index) const {
   CheckIndex(index);
-  return model_->At(index);
+  return std::string(model_->At(index));
 }
 
 void QtListBox::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -17,6 +17,10 @@ namespace brenvo1::platform {
 // shows more than one frame per display refresh, so a Refresh that comes
 // less than a frame after the last paint is held back; RefreshIfDue (after
 // every examined file) and FinishRefresh (end of the run) pay it off.
+//
+// At the same pace RefreshIfDue lets the window answer the desktop (window
+// manager pings, exposed areas to repaint, a close request) while the run
+// goes on; clicks and keys wait for the run's end.
 class QtListBox : public QListView, public ListBox {
   Q_OBJECT
 
@@ -39,7 +43,10 @@ class QtListBox : public QListView, public ListBox {
   // Replaces the clock that times the frames; for tests.
   void SetClock(std::function<Clock::time_point()> now) { now_ = std::move(now); }
   // Whether a Refresh is still waiting for its frame.
-  bool RepaintOwed() const { return repaintOwed_; }
+  bool RepaintOwed() const { return repaint_owed_; }
+  // While set, RefreshIfDue throws RunAbandoned (once): the window was
+  // closed during a run.
+  void SetRunAbandoned(bool abandoned) { abandon_run_ = abandoned; }
 
  signals:
   // A double-click with the left button anywhere in the list, whether or
@@ -51,12 +58,15 @@ class QtListBox : public QListView, public ListBox {
 
  private:
   void PaintNow();
+  void AnswerDesktop();
   void CheckIndex(int index) const;
 
   ResultListModel* model_;
   std::function<Clock::time_point()> now_ = [] { return Clock::now(); };
-  Clock::time_point lastPaint_{};
-  bool repaintOwed_ = false;
+  Clock::time_point last_paint_{};
+  Clock::time_point last_answer_{};
+  bool repaint_owed_ = false;
+  bool abandon_run_ = false;
 };
 
 }  // namespace brenvo1::platform

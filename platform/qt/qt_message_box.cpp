@@ -3,16 +3,17 @@
 #include <QMessageBox>
 #include <QStringList>
 
+#include "platform/window_texts.h"
+
 namespace brenvo1::platform {
 
 namespace {
-const QString kCaption = QStringLiteral("Brenvo1");
-
 QString FromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 }  // namespace
 
 void QtMessageBox::Show(std::string_view text, std::span<const std::string> details) {
-  QMessageBox box(QMessageBox::NoIcon, kCaption, FromUtf8(text), QMessageBox::Ok, parent_.data());
+  QMessageBox box(QMessageBox::NoIcon, FromUtf8(texts::kMessageBoxCaption), FromUtf8(text), QMessageBox::Ok,
+                  parent_.data());
   // Paths are file-name bytes; the box can only show them as text.
   box.setTextFormat(Qt::PlainText);
   if (!details.empty()) {

@@ -166,7 +166,7 @@ TEST_F(FaultInjectionTest, EveryFailedCallSkipsExactlyItsEntry) {
       EXPECT_EQ(outcome.status, RunStatus::FolderMissing);
       EXPECT_TRUE(window.items.empty());
       ASSERT_EQ(window.boxes.size(), 1u);
-      EXPECT_EQ(window.boxes[0].text, search::kFolderMissingMessage);
+      EXPECT_EQ(window.boxes[0].text, "Impossibile trovare il percorso");
       EXPECT_TRUE(window.boxes[0].details.empty());
     } else {
       Items expected;

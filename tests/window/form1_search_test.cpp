@@ -194,6 +194,39 @@ class Form1SearchTest : public QObject {
     QCOMPARE(controls.Items(), std::vector<std::string>{accented + "/nota.txt"});
   }
 
+  // A close request reaches the window during a run, which ends quietly at
+  // the next examined file instead of searching on or reporting a failure.
+  void closingTheWindowAbandonsTheRun() {
+    QTemporaryDir folder;
+    const std::string root = folder.path().toStdString();
+    for (int i = 0; i < 5; ++i) WriteFile(root, "f" + std::to_string(i) + ".txt", "ciao");
+    Form1 form;
+    Form1Controls controls(form);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    // Every examined file then lets the window answer its desktop.
+    auto now = brenvo1::platform::QtListBox::Clock::now();
+    controls.lstFile->SetClock([&now] { return now += std::chrono::milliseconds(20); });
+    controls.txtPercorso->setText(folder.path());
+    controls.txtTesto->setText(QStringLiteral("ciao"));
+    QMetaObject::invokeMethod(&form, &QWidget::close, Qt::QueuedConnection);
+    BoxSeen seen;
+    QTimer boxWatch;
+    boxWatch.callOnTimeout([&seen] {
+      if (QApplication::activeModalWidget() == nullptr) return;
+      seen.shown = true;
+      QApplication::activeModalWidget()->close();
+    });
+    boxWatch.start(50);
+
+    controls.Command1->click();
+
+    QVERIFY(!form.isVisible());
+    QCOMPARE(controls.lstFile->ListCount(), 1);
+    QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+    QVERIFY(!seen.shown);
+  }
+
   void searchTextIsReadAsTypedWithAccents() {
     QTemporaryDir folder;
     const std::string root = folder.path().toStdString();

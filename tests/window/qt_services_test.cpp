@@ -55,6 +55,47 @@ class QtServicesTest : public QObject {
     QCOMPARE(list.model()->index(1, 0).data(Qt::ToolTipRole).toString(), QStringLiteral("/dati/città.txt"));
   }
 
+  // Paths are packed into shared blocks; long ones get blocks of their own
+  // between them. Every item must come back byte for byte, after a Clear too.
+  void listKeepsEveryPathAcrossItsStorageBlocks() {
+    QtListBox list;
+    std::vector<std::string> added;
+    for (int round = 0; round < 2; ++round) {
+      list.Clear();
+      added.clear();
+      for (int i = 0; i < 30000; ++i) {
+        std::string path = "/dati/" + std::string(static_cast<std::size_t>(i % 97), 'a') + std::to_string(i);
+        if (i == 7000) path = std::string(600000, 'L') + "/lungo.txt";
+        if (i == 0 || i == 7001) path.clear();
+        list.AddItem(path);
+        added.push_back(std::move(path));
+      }
+      QCOMPARE(list.ListCount(), 30000);
+      for (int i = 0; i < 30000; ++i) {
+        if (list.List(i) != added[static_cast<std::size_t>(i)]) QFAIL(qPrintable(QStringLiteral("item %1").arg(i)));
+      }
+    }
+  }
+
+  // A row shows the start and the end of a very long path, and the view
+  // elides only that at each paint; the item itself keeps every byte.
+  void veryLongPathShowsItsStartAndEnd() {
+    QtListBox list;
+    // A two-byte character across each place where the shown text is cut.
+    std::string path = "/" + std::string(2046, 'a') + "\xc3\xa0";
+    path += std::string(1000000, 'b');
+    path += "\xc3\xa0" + std::string(2031, 'c') + "/nome finale.txt";
+    list.AddItem(path);
+    QCOMPARE(list.List(0), path);
+    const QString shown = list.model()->index(0, 0).data().toString();
+    QVERIFY(shown.size() <= 4096);
+    QVERIFY(shown.startsWith(QStringLiteral("/aaaa")));
+    QVERIFY(shown.endsWith(QStringLiteral("cc/nome finale.txt")));
+    QVERIFY(shown.contains(QChar(0x2026)));
+    QVERIFY(!shown.contains(QChar(0xFFFD)));
+    QCOMPARE(list.model()->index(0, 0).data(Qt::ToolTipRole).toString().size(), QString::fromStdString(path).size());
+  }
+
   void listIndexAndSelectionFollowTheView() {
     QtListBox list;
     QCOMPARE(list.ListIndex(), -1);

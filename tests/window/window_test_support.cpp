@@ -33,7 +33,7 @@ std::vector<std::string> Form1Controls::Items() const {
   return items;
 }
 
-StandInEditor::StandInEditor() : savedPath_(qgetenv("PATH")) {
+StandInEditor::StandInEditor() : saved_path_(qgetenv("PATH")) {
   if (!folder_.isValid()) return;
   QDir(folder_.path()).mkdir(QStringLiteral("records"));
   const QString script = folder_.filePath(QStringLiteral("gnome-text-editor"));
@@ -47,10 +47,10 @@ StandInEditor::StandInEditor() : savedPath_(qgetenv("PATH")) {
       "printf '%s\\0' \"$@\" > \"$record.new\" && mv \"$record.new\" \"$record\"\n");
   file.close();
   file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-  qputenv("PATH", folder_.path().toUtf8() + ":" + savedPath_);
+  qputenv("PATH", folder_.path().toUtf8() + ":" + saved_path_);
 }
 
-StandInEditor::~StandInEditor() { qputenv("PATH", savedPath_); }
+StandInEditor::~StandInEditor() { qputenv("PATH", saved_path_); }
 
 std::vector<std::vector<std::string>> StandInEditor::Starts() const {
   std::vector<std::vector<std::string>> starts;

@@ -61,7 +61,7 @@ class StandInEditor {
 
  private:
   QTemporaryDir folder_;
-  QByteArray savedPath_;
+  QByteArray saved_path_;
 };
 
 }  // namespace brenvo1::testing
