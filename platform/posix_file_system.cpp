@@ -11,6 +11,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/name_order.h"
+
 namespace brenvo1::platform {
 
 namespace {
@@ -24,21 +26,6 @@ bool HoldsNul(std::string_view path) { return path.find('\0') != std::string_vie
 
 FolderIdentity IdentityOf(const struct stat& st) {
   return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
-}
-
-unsigned char LowerAscii(unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c; }
-
-// Names compared byte by byte with ASCII letters lowered; equal keys fall
-// back to the raw bytes, so the order is total and the same on every run.
-bool NameOrder(const std::string& a, const std::string& b) {
-  const std::size_t common = std::min(a.size(), b.size());
-  for (std::size_t i = 0; i < common; ++i) {
-    const unsigned char x = LowerAscii(static_cast<unsigned char>(a[i]));
-    const unsigned char y = LowerAscii(static_cast<unsigned char>(b[i]));
-    if (x != y) return x < y;
-  }
-  if (a.size() != b.size()) return a.size() < b.size();
-  return a < b;
 }
 
 class FileDescriptor {

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a build needs, only when some are missing.
-# Usage: scripts/deps.sh [group...]   groups: build (default), test, package, sanitize, screenshot, bench
+# Usage: scripts/deps.sh [group...]   groups: build (default), test, package, windows, sanitize, screenshot, bench
 set -euo pipefail
 
 groups=("$@")
@@ -9,11 +9,14 @@ groups=("$@")
 packages=()
 for group in "${groups[@]}"; do
   case "$group" in
-    build) packages+=(cmake g++ make pkg-config qt6-base-dev libicu-dev qt6-translations-l10n) ;;
+    build) packages+=(cmake g++ make pkg-config python3 unicode-data qt6-base-dev qt6-translations-l10n) ;;
     test)  packages+=(cmake g++ make pkg-config qt6-base-dev libicu-dev libgtest-dev
                       python3 python3-xlib unicode-data xvfb xdotool dpkg-dev desktop-file-utils
                       lintian appstream mandoc man-db) ;;
-    package) packages+=(cmake g++ make pkg-config qt6-base-dev libicu-dev dpkg-dev) ;;
+    package) packages+=(cmake g++ make pkg-config python3 unicode-data qt6-base-dev dpkg-dev) ;;
+    # Cross-built with MinGW-w64, tested under Wine (64-bit programs only).
+    windows) packages+=(cmake make python3 unicode-data g++-mingw-w64-x86-64-posix
+                        googletest wine wine64 zip) ;;
     screenshot) packages+=(xvfb xdotool imagemagick) ;;
     # clang and the sanitizer and libFuzzer runtimes, which clang only recommends.
     sanitize) packages+=(clang libclang-rt-dev) ;;

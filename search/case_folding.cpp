@@ -1,32 +1,23 @@
 #include "search/case_folding.h"
 
-#include <unicode/uchar.h>
-
 #include <cstdint>
-#include <memory>
 
 namespace brenvo1::search {
 
 namespace {
 
-// Nearly every character a search meets lies in the Basic Multilingual
-// Plane; a table built once from ICU spares a library call per character.
-std::unique_ptr<char16_t[]> BuildBmpTable() {
-  auto table = std::make_unique<char16_t[]>(0x10000);
-  for (std::uint32_t c = 0; c < 0x10000; ++c) {
-    table[c] = static_cast<char16_t>(u_foldCase(static_cast<UChar32>(c), U_FOLD_CASE_DEFAULT));
-  }
-  return table;
-}
-
-const char16_t* const kBmpFolded = BuildBmpTable().release();
+// The table is generated at build time from the Unicode Character
+// Database, so both platforms fold alike without a Unicode library at run
+// time, and constant data needs no start-up work.
+#include "case_folding_table.inc"
 
 }  // namespace
 
 char32_t FoldCaseBeyondAscii(char32_t c) {
-  if (c < 0x10000) return kBmpFolded[c];
-  if (c > 0x10FFFF) return c;
-  return static_cast<char32_t>(u_foldCase(static_cast<UChar32>(c), U_FOLD_CASE_DEFAULT));
+  if (c > kFoldLast) return c;
+  const std::uint32_t block = kFoldBlockOf[c >> kFoldBlockBits];
+  const std::uint32_t offset = c & ((1u << kFoldBlockBits) - 1);
+  return static_cast<char32_t>(static_cast<std::int32_t>(c) + kFoldDelta[(block << kFoldBlockBits) + offset]);
 }
 
 }  // namespace brenvo1::search

@@ -1,61 +1,44 @@
-// brenvo1-scan FOLDER TEXT: runs the program's search run with a terminal in
-// place of the window. Hits go to standard output, one per line as raw
-// bytes; message boxes go to standard error.
-//
-// Exit status: 0 the run completed and everything was read; 1 the folder
-// was missing; 2 wrong arguments; 3 the run completed but some entries could
-// not be read; 4 the run failed, or its hits could not all be written.
+#include "search/scan_main.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <exception>
 
 #include "platform/console_window.h"
-#include "platform/posix_file_system.h"
 #include "search/search_run.h"
 
-int main(int argc, char** argv) {
-  using namespace brenvo1;
-  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
-    std::puts("brenvo1-scan " BRENVO1_VERSION);
-    return 0;
-  }
-  if (argc != 3) {
-    std::fputs("uso: brenvo1-scan CARTELLA TESTO\n", stderr);
-    return 2;
-  }
-  platform::RaiseOpenFileLimit();
+namespace brenvo1::search {
 
-  // Hits go out in blocks, unless standard output is a terminal.
-  static char stdout_buffer[1 << 16];
-  std::setvbuf(stdout, stdout_buffer, _IOFBF, sizeof stdout_buffer);
-
+int ScanMain(std::span<const std::string> arguments, platform::FileSystemService& fileSystem, ScanConsole& console) {
+  if (arguments.size() == 1 && arguments[0] == "--version") {
+    console.Print("brenvo1-scan " BRENVO1_VERSION "\n");
+    return kExitCompleted;
+  }
+  if (arguments.size() != 2) {
+    console.PrintError(kScanUsage);
+    return kExitUsage;
+  }
   platform::ConsolePointer screen;
-  const platform::ConsoleTextBox txtPercorso(argv[1]);
-  const platform::ConsoleTextBox txtTesto(argv[2]);
-  platform::ConsoleListBox lstFile(stdout);
-  platform::ConsoleMessageBox messageBox(stderr);
-  platform::PosixFileSystem fileSystem;
-
+  const platform::ConsoleTextBox txtPercorso(arguments[0]);
+  const platform::ConsoleTextBox txtTesto(arguments[1]);
   try {
-    const search::RunOutcome outcome =
-        search::Command1_Click({screen, txtPercorso, txtTesto, lstFile, messageBox}, fileSystem);
+    const RunOutcome outcome =
+        Command1_Click({screen, txtPercorso, txtTesto, console.Hits(), console.Boxes()}, fileSystem);
     // A hit lost on the way out is a failed run, never a success.
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-      std::fprintf(stderr, "brenvo1-scan: scrittura dei risultati: %s\n", std::strerror(errno));
-      return 4;
+    if (const std::optional<std::string> failure = console.FinishHits()) {
+      console.PrintError("brenvo1-scan: scrittura dei risultati: " + *failure + "\n");
+      return kExitFailed;
     }
     switch (outcome.status) {
-      case search::RunStatus::Completed:
-        return 0;
-      case search::RunStatus::FolderMissing:
-        return 1;
-      case search::RunStatus::CompletedWithSkips:
-        return 3;
+      case RunStatus::Completed:
+        return kExitCompleted;
+      case RunStatus::FolderMissing:
+        return kExitFolderMissing;
+      case RunStatus::CompletedWithSkips:
+        return kExitSkipped;
     }
   } catch (const std::exception& error) {
-    std::fprintf(stderr, "brenvo1-scan: %s\n", error.what());
+    console.PrintError(std::string("brenvo1-scan: ") + error.what() + "\n");
   }
-  return 4;
+  return kExitFailed;
 }
+
+}  // namespace brenvo1::search

@@ -1,0 +1,21 @@
+# Cross-builds for 64-bit Windows with Debian's MinGW-w64 (the posix thread
+# model, which std::thread and std::mutex need). Test programs run under
+# Wine; WINEPREFIX and WINEDEBUG come from the environment.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+
+set(BRENVO1_MINGW_PREFIX x86_64-w64-mingw32)
+set(CMAKE_C_COMPILER ${BRENVO1_MINGW_PREFIX}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${BRENVO1_MINGW_PREFIX}-g++-posix)
+set(CMAKE_RC_COMPILER ${BRENVO1_MINGW_PREFIX}-windres)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${BRENVO1_MINGW_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+find_program(BRENVO1_WINE NAMES wine64 wine)
+if(BRENVO1_WINE)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${BRENVO1_WINE})
+endif()

@@ -1,0 +1,386 @@
+#include "platform/windows_file_system.h"
+
+#include <windows.h>
+#include <winternl.h>
+
+#include <algorithm>
+#include <cstring>
+#include <unordered_set>
+#include <utility>
+#include <vector>
+
+#include "platform/name_order.h"
+#include "platform/wtf8.h"
+
+namespace brenvo1::platform {
+
+namespace {
+
+// Not in every SDK's headers.
+constexpr ULONG kFileOpenNoRecall = 0x00400000;
+constexpr DWORD kAttributeRecallOnOpen = 0x00040000;
+constexpr DWORD kAttributeRecallOnDataAccess = 0x00400000;
+constexpr DWORD kErrorDirectoryNotSupported = 336;
+
+// Reading such a file would fetch it from tape or from a cloud store first.
+constexpr DWORD kNotLocalAttributes = FILE_ATTRIBUTE_OFFLINE | kAttributeRecallOnOpen | kAttributeRecallOnDataAccess;
+
+std::string ErrorText(DWORD error) {
+  wchar_t* text = nullptr;
+  const DWORD length =
+      FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                     error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::wstring message(text != nullptr ? text : L"", length);
+  LocalFree(text);
+  while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' ')) {
+    message.pop_back();
+  }
+  return Wtf8FromWide(message) + " (" + std::to_string(error) + ")";
+}
+
+[[noreturn]] void ThrowError(std::string path, DWORD error, const char* operation) {
+  std::string what = std::string(operation) + " " + path + ": " + ErrorText(error);
+  throw FileSystemError(std::move(path), what);
+}
+
+class Handle {
+ public:
+  explicit Handle(HANDLE handle = INVALID_HANDLE_VALUE) : handle_(handle) {}
+  ~Handle() { Reset(); }
+  Handle(Handle&& other) noexcept : handle_(std::exchange(other.handle_, INVALID_HANDLE_VALUE)) {}
+  Handle& operator=(Handle&& other) noexcept {
+    if (this != &other) {
+      Reset();
+      handle_ = std::exchange(other.handle_, INVALID_HANDLE_VALUE);
+    }
+    return *this;
+  }
+  HANDLE get() const { return handle_; }
+  bool valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
+  void Reset() {
+    if (valid()) CloseHandle(handle_);
+    handle_ = INVALID_HANDLE_VALUE;
+  }
+
+ private:
+  HANDLE handle_;
+};
+
+// Opens name relative to the folder handle parent, as openat does: one
+// component, taken literally by the system, whatever its length or name.
+// Returns the Win32 error code, 0 on success.
+DWORD OpenRelative(HANDLE parent, const std::wstring& name, ACCESS_MASK access, ULONG options, Handle& opened) {
+  if (name.size() * sizeof(wchar_t) > 0xFFFF) return ERROR_FILENAME_EXCED_RANGE;
+  UNICODE_STRING unicode_name;
+  unicode_name.Buffer = const_cast<wchar_t*>(name.c_str());
+  unicode_name.Length = unicode_name.MaximumLength = static_cast<USHORT>(name.size() * sizeof(wchar_t));
+  OBJECT_ATTRIBUTES attributes;
+  // Names come from the listing exactly as stored: matched as they are.
+  InitializeObjectAttributes(&attributes, &unicode_name, 0, parent, nullptr);
+  IO_STATUS_BLOCK status_block;
+  HANDLE handle = INVALID_HANDLE_VALUE;
+  const NTSTATUS status = NtCreateFile(&handle, access | SYNCHRONIZE, &attributes, &status_block, nullptr, 0,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, FILE_OPEN,
+                                       options | FILE_SYNCHRONOUS_IO_NONALERT, nullptr, 0);
+  if (status < 0) return RtlNtStatusToDosError(status);
+  opened = Handle(handle);
+  return 0;
+}
+
+bool NameNotFound(DWORD error) {
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_CANT_RESOLVE_FILENAME ||
+         error == ERROR_CANT_ACCESS_FILE || error == ERROR_INVALID_REPARSE_DATA;
+}
+
+FolderIdentity IdentityOf(const BY_HANDLE_FILE_INFORMATION& info) {
+  return {info.dwVolumeSerialNumber, (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+}
+
+// Reads up to the size the file had when it was opened, which spares the
+// read that would only report the end; a file whose size reads as zero is
+// read until the end for real.
+class WindowsTextStream : public TextStream {
+ public:
+  WindowsTextStream(Handle&& handle, std::uint64_t size)
+      : handle_(std::move(handle)), size_known_(size > 0), remaining_(size) {}
+
+  bool AtEndOfStream() override {
+    if (at_end_) return true;
+    if (size_known_ || lookahead_used_ < lookahead_.size()) return false;
+    lookahead_.resize(4096);
+    lookahead_.resize(ReadSome(lookahead_.data(), lookahead_.size()));
+    lookahead_used_ = 0;
+    return at_end_;
+  }
+
+  std::size_t Read(std::span<char> destination) override {
+    if (destination.empty()) return 0;
+    if (lookahead_used_ < lookahead_.size()) {
+      const std::size_t n = std::min(destination.size(), lookahead_.size() - lookahead_used_);
+      std::memcpy(destination.data(), lookahead_.data() + lookahead_used_, n);
+      lookahead_used_ += n;
+      return n;
+    }
+    if (at_end_) return 0;
+    std::size_t wanted = destination.size();
+    if (size_known_) {
+      if (remaining_ == 0) {
+        at_end_ = true;
+        return 0;
+      }
+      wanted = static_cast<std::size_t>(std::min<std::uint64_t>(wanted, remaining_));
+    }
+    const std::size_t got = ReadSome(destination.data(), wanted);
+    remaining_ -= std::min<std::uint64_t>(remaining_, got);
+    return got;
+  }
+
+  void Close() override { handle_.Reset(); }
+
+ private:
+  std::size_t ReadSome(char* into, std::size_t size) {
+    if (!handle_.valid()) ThrowError({}, ERROR_INVALID_HANDLE, "read");
+    DWORD got = 0;
+    const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
+    if (!ReadFile(handle_.get(), into, wanted, &got, nullptr)) {
+      const DWORD error = GetLastError();
+      if (error != ERROR_HANDLE_EOF) ThrowError({}, error, "read");
+    }
+    if (got == 0) at_end_ = true;
+    return got;
+  }
+
+  Handle handle_;
+  bool size_known_;
+  std::uint64_t remaining_;
+  bool at_end_ = false;
+  std::string lookahead_;
+  std::size_t lookahead_used_ = 0;
+};
+
+constexpr ACCESS_MASK kFolderAccess = FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES;
+
+class WindowsFolder : public Folder {
+ public:
+  WindowsFolder(Handle&& handle, FolderIdentity identity) : handle_(std::move(handle)), identity_(identity) {}
+
+  FolderIdentity Identity() const override { return identity_; }
+
+  const std::vector<std::string>& Files() override {
+    List();
+    return files_;
+  }
+
+  const std::vector<std::string>& SubFolders() override {
+    List();
+    return subfolders_;
+  }
+
+  std::unique_ptr<Folder> GetSubFolder(const std::string& name) override {
+    const std::optional<std::wstring> wide = WideFromWtf8(name);
+    if (!wide) ThrowError(name, ERROR_INVALID_NAME, "open folder");
+    Handle opened;
+    const DWORD error =
+        OpenRelative(handle_.get(), *wide, kFolderAccess, FILE_DIRECTORY_FILE | FILE_OPEN_FOR_BACKUP_INTENT, opened);
+    // A link that leads nowhere, or round in a circle of links, is no
+    // folder: passed over as on POSIX.
+    if (error != 0 && links_.contains(name) && NameNotFound(error)) return nullptr;
+    if (error != 0) ThrowError(name, error, "open folder");
+    return Opened(std::move(opened), name);
+  }
+
+  std::unique_ptr<TextStream> OpenTextFile(const std::string& name) override {
+    if (not_local_.contains(name)) ThrowError(name, ERROR_FILE_OFFLINE, "open");
+    const std::optional<std::wstring> wide = WideFromWtf8(name);
+    if (!wide) ThrowError(name, ERROR_INVALID_NAME, "open");
+    Handle opened;
+    const DWORD error = OpenRelative(handle_.get(), *wide, FILE_READ_DATA | FILE_READ_ATTRIBUTES,
+                                     FILE_NON_DIRECTORY_FILE | FILE_SEQUENTIAL_ONLY | kFileOpenNoRecall, opened);
+    if (error == kErrorDirectoryNotSupported || error == ERROR_ACCESS_DENIED) {
+      // A folder put in the file's place since the listing answers so.
+      if (IsFolderNow(*wide)) return nullptr;
+    }
+    if (error != 0 && links_.contains(name) && NameNotFound(error)) return nullptr;
+    if (error != 0) ThrowError(name, error, "open");
+    if (GetFileType(opened.get()) != FILE_TYPE_DISK) return nullptr;
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(opened.get(), &info)) ThrowError(name, GetLastError(), "stat");
+    if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return nullptr;
+    // The listing shows a link's own attributes; these are its target's.
+    if (info.dwFileAttributes & kNotLocalAttributes) ThrowError(name, ERROR_FILE_OFFLINE, "open");
+    const std::uint64_t size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    return std::make_unique<WindowsTextStream>(std::move(opened), size);
+  }
+
+  static std::unique_ptr<Folder> Opened(Handle&& handle, const std::string& path) {
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(handle.get(), &info)) ThrowError(path, GetLastError(), "stat");
+    return std::make_unique<WindowsFolder>(std::move(handle), IdentityOf(info));
+  }
+
+ private:
+  bool IsFolderNow(const std::wstring& name) const {
+    Handle opened;
+    return OpenRelative(handle_.get(), name, FILE_READ_ATTRIBUTES, FILE_DIRECTORY_FILE | FILE_OPEN_FOR_BACKUP_INTENT,
+                        opened) == 0;
+  }
+
+  void List() {
+    if (listed_) return;
+    if (list_error_ != 0) ThrowError({}, list_error_, "list");
+    // One buffer for the whole listing; a folder's entries come in batches
+    // of as many as fit.
+    std::vector<std::uint64_t> buffer(64 * 1024 / sizeof(std::uint64_t));
+    FILE_INFO_BY_HANDLE_CLASS request = FileFullDirectoryRestartInfo;
+    for (;;) {
+      if (!GetFileInformationByHandleEx(handle_.get(), request, buffer.data(),
+                                        static_cast<DWORD>(buffer.size() * sizeof buffer[0]))) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_NO_MORE_FILES) break;
+        list_error_ = error;
+        files_.clear();
+        subfolders_.clear();
+        links_.clear();
+        not_local_.clear();
+        ThrowError({}, list_error_, "list");
+      }
+      request = FileFullDirectoryInfo;
+      const auto* bytes = reinterpret_cast<const char*>(buffer.data());
+      for (;;) {
+        const auto* entry = reinterpret_cast<const FILE_FULL_DIR_INFO*>(bytes);
+        const std::wstring_view wide(entry->FileName, entry->FileNameLength / sizeof(wchar_t));
+        if (wide != L"." && wide != L"..") Add(Wtf8FromWide(wide), entry->FileAttributes);
+        if (entry->NextEntryOffset == 0) break;
+        bytes += entry->NextEntryOffset;
+      }
+    }
+    std::sort(files_.begin(), files_.end(), NameOrder);
+    std::sort(subfolders_.begin(), subfolders_.end(), NameOrder);
+    listed_ = true;
+  }
+
+  void Add(std::string name, DWORD attributes) {
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) links_.insert(name);
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+      subfolders_.push_back(std::move(name));
+      return;
+    }
+    if (attributes & kNotLocalAttributes) not_local_.insert(name);
+    files_.push_back(std::move(name));
+  }
+
+  Handle handle_;
+  FolderIdentity identity_;
+  bool listed_ = false;
+  DWORD list_error_ = 0;
+  std::vector<std::string> files_;
+  std::vector<std::string> subfolders_;
+  std::unordered_set<std::string> links_;      // reparse points: junctions, links
+  std::unordered_set<std::string> not_local_;  // offline or recalled on reading
+};
+
+bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
+
+// Opens a folder by its "\\?\" path, following links to it.
+DWORD OpenFolderByPath(const std::wstring& extended, Handle& opened) {
+  const HANDLE handle = CreateFileW(extended.c_str(), kFolderAccess | SYNCHRONIZE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return GetLastError();
+  opened = Handle(handle);
+  return 0;
+}
+
+}  // namespace
+
+std::optional<std::wstring> WideFromWtf8(std::string_view path) {
+  if (path.find('\0') != std::string_view::npos) return std::nullopt;
+  const std::optional<std::u16string> units = Utf16FromWtf8(path);
+  if (!units) return std::nullopt;
+  return std::wstring(units->begin(), units->end());
+}
+
+std::string Wtf8FromWide(std::wstring_view path) {
+  return Wtf8FromUtf16(std::u16string(path.begin(), path.end()));
+}
+
+namespace {
+
+std::optional<std::wstring> SystemFullPath(const std::wstring& input) {
+  std::wstring full(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetFullPathNameW(input.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (length == 0) return std::nullopt;
+    if (length < full.size()) {
+      full.resize(length);
+      return full;
+    }
+    full.resize(length);
+  }
+}
+
+bool IsDevicePath(std::wstring_view path) { return path.starts_with(L"\\\\.\\") || path.starts_with(L"\\\\?\\"); }
+
+}  // namespace
+
+std::optional<std::wstring> FullFolderPath(std::wstring_view typed) {
+  if (typed.empty()) return std::nullopt;
+  const std::wstring input(typed);
+  std::optional<std::wstring> full = SystemFullPath(input);
+  if (!full) return std::nullopt;
+  if (IsDevicePath(*full) && !IsDevicePath(input)) {
+    // A last part such as "con" or "NUL.txt" made the system name its
+    // device; the user meant the folder of that name where it is typed.
+    const std::size_t cut = input.find_last_of(L"\\/:");
+    const std::wstring parent = cut == std::wstring::npos ? L"." : input.substr(0, cut + 1);
+    full = SystemFullPath(parent);
+    if (!full || IsDevicePath(*full)) return std::nullopt;
+    if (full->empty() || !IsSeparator(full->back())) full->push_back(L'\\');
+    full->append(input.substr(cut == std::wstring::npos ? 0 : cut + 1));
+  }
+  // Keeps the separator of a drive's root ("C:\"); a share's root
+  // ("\\server\share") is shown without one.
+  const std::size_t root = (!IsDevicePath(*full) && full->size() >= 3 && (*full)[1] == L':') ? 3 : 0;
+  while (full->size() > std::max<std::size_t>(root, 1) && IsSeparator(full->back())) full->pop_back();
+  return full;
+}
+
+std::wstring ExtendedLengthPath(std::wstring_view full) {
+  if (full.starts_with(L"\\\\?\\") || full.starts_with(L"\\\\.\\")) return std::wstring(full);
+  if (full.size() >= 2 && IsSeparator(full[0]) && IsSeparator(full[1])) {
+    return L"\\\\?\\UNC\\" + std::wstring(full.substr(2));
+  }
+  return L"\\\\?\\" + std::wstring(full);
+}
+
+bool WindowsFileSystem::FolderExists(std::string_view path) {
+  const std::optional<std::wstring> wide = WideFromWtf8(path);
+  if (!wide) return false;
+  const std::optional<std::wstring> full = FullFolderPath(*wide);
+  if (!full) return false;
+  Handle opened;
+  if (OpenFolderByPath(ExtendedLengthPath(*full), opened) != 0) {
+    // A folder that exists but may not be opened is still a folder; it is
+    // then reported as unreadable rather than as missing.
+    const DWORD attributes = GetFileAttributesW(ExtendedLengthPath(*full).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+           !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+  }
+  BY_HANDLE_FILE_INFORMATION info;
+  return GetFileInformationByHandle(opened.get(), &info) && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+OpenedFolder WindowsFileSystem::GetFolder(std::string_view path) {
+  const std::optional<std::wstring> wide = WideFromWtf8(path);
+  if (!wide) ThrowError(std::string(path), ERROR_INVALID_NAME, "open folder");
+  const std::optional<std::wstring> full = FullFolderPath(*wide);
+  if (!full) ThrowError(std::string(path), ERROR_INVALID_NAME, "open folder");
+  std::string listed = Wtf8FromWide(*full);
+  Handle opened;
+  const DWORD error = OpenFolderByPath(ExtendedLengthPath(*full), opened);
+  if (error != 0) ThrowError(std::move(listed), error, "open folder");
+  std::unique_ptr<Folder> folder = WindowsFolder::Opened(std::move(opened), listed);
+  return {std::move(listed), std::move(folder)};
+}
+
+}  // namespace brenvo1::platform
