@@ -84,6 +84,16 @@ class Folder {
   // may start fetching its content from the disk. What is read later does
   // not depend on it.
   virtual void Prefetch(const std::string& name) { (void)name; }
+  // A hint that the index-th entry of SubFolders will be entered soon: the
+  // service may open and list it now and fetch its first files that wanted
+  // picks, at most files of them. Its entries are read as they are when
+  // their turn comes. True when the service knows the folder has that
+  // subfolder.
+  using FileFilter = bool (*)(std::string_view name);
+  virtual bool PrefetchSubFolder(std::size_t index, FileFilter wanted, std::size_t files) {
+    (void)index, (void)wanted, (void)files;
+    return false;
+  }
 };
 
 // The start folder of a search and its full path, as listed before the

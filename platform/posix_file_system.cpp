@@ -169,9 +169,45 @@ class PosixFolder : public Folder {
   }
 
   std::unique_ptr<Folder> GetSubFolder(const std::string& name) override {
+    if (ahead_ && ahead_name_ == name) {
+      // Opened early: still the folder that the name leads to?
+      std::unique_ptr<PosixFolder> ahead = std::move(ahead_);
+      struct stat st;
+      if (::fstatat(fd_.get(), name.c_str(), &st, 0) == 0 && IdentityOf(st) == ahead->identity_) return ahead;
+    }
     const int fd = ::openat(fd_.get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) ThrowError(name, errno, "open folder");
     return Opened(fd, name, disk_);
+  }
+
+  // Opens and lists the subfolder while the disk is still reading what was
+  // asked of it before, and asks for its first files: the walk then moves
+  // into it without waiting on the disk. One is kept at a time.
+  bool PrefetchSubFolder(std::size_t index, FileFilter wanted, std::size_t files) override {
+    if (!listed_ || index >= subfolders_.size()) return false;
+    const std::string& name = subfolders_[index];
+    if (!disk_->busy() || (ahead_ && ahead_name_ == name)) return true;
+    ahead_.reset();
+    const int fd = ::openat(fd_.get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return true;  // the walk meets the failure itself in its turn
+    struct stat st;
+    if (::fstat(fd, &st) != 0) {
+      ::close(fd);
+      return true;
+    }
+    ahead_ = std::make_unique<PosixFolder>(fd, IdentityOf(st), disk_);
+    ahead_name_ = name;
+    try {
+      for (const std::string& file : ahead_->Files()) {
+        if (files == 0) break;
+        if (!wanted(file)) continue;
+        ahead_->Prefetch(file);
+        --files;
+      }
+    } catch (const FileSystemError&) {
+      // Kept with the failure: the walk reports it when it lists the folder.
+    }
+    return true;
   }
 
   // Asks the kernel to start reading the file into memory and lets go of
@@ -283,6 +319,8 @@ class PosixFolder : public Folder {
   FileDescriptor fd_;
   FolderIdentity identity_;
   std::shared_ptr<DiskActivity> disk_;  // shared by the folders of one run
+  std::unique_ptr<PosixFolder> ahead_;  // a subfolder opened early
+  std::string ahead_name_;
   bool listed_ = false;
   int list_error_ = 0;
   std::vector<std::string> files_;

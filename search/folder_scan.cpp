@@ -13,20 +13,11 @@ FolderScan::FolderScan(platform::ListBox& lstFile, const SearchText& text)
     : lstFile_(lstFile), matcher_(text, ContentMatcher::kDefaultChunkSize, [this] { lstFile_.RefreshIfDue(); }) {}
 
 void FolderScan::ScanFolder(Folder& start, std::string_view path) {
-  // The walk keeps its own stack rather than recursing, so that a very deep
-  // tree cannot exhaust the thread's stack.
-  struct Level {
-    std::unique_ptr<Folder> owned;  // empty for the start folder
-    Folder* folder;
-    std::size_t path_size;  // path_ holds this folder's path up to here
-    std::size_t next_subfolder = 0;
-  };
-  std::vector<Level> levels;
-
+  levels_.clear();
   path_.assign(path);
-  if (Enter(start)) levels.push_back({nullptr, &start, path_.size()});
-  while (!levels.empty()) {
-    Level& level = levels.back();
+  if (Enter(start)) levels_.push_back({nullptr, &start, path_.size()});
+  while (!levels_.empty()) {
+    Level& level = levels_.back();
     path_.resize(level.path_size);
     const std::vector<std::string>* subfolders = nullptr;
     try {
@@ -34,8 +25,9 @@ void FolderScan::ScanFolder(Folder& start, std::string_view path) {
     } catch (const FileSystemError&) {
       skipped_.push_back(path_);
     }
+    level.subfolders = subfolders;
     if (subfolders == nullptr || level.next_subfolder >= subfolders->size()) {
-      levels.pop_back();
+      levels_.pop_back();
       continue;
     }
     platform::AppendName(path_, (*subfolders)[level.next_subfolder++]);
@@ -48,7 +40,7 @@ void FolderScan::ScanFolder(Folder& start, std::string_view path) {
     }
     if (subfolder && Enter(*subfolder)) {
       Folder* entered = subfolder.get();
-      levels.push_back({std::move(subfolder), entered, path_.size()});
+      levels_.push_back({std::move(subfolder), entered, path_.size()});
     }
   }
 }
@@ -69,12 +61,26 @@ bool FolderScan::Enter(Folder& folder) {
     if (IsCandidateFile(name)) candidates.push_back(&name);
   }
   for (std::size_t i = 0; i < candidates.size() && i < kFilesAnnouncedAhead; ++i) folder.Prefetch(*candidates[i]);
+  AnnounceNextFolder(folder);
   for (std::size_t i = 0; i < candidates.size(); ++i) {
     if (i + kFilesAnnouncedAhead < candidates.size()) folder.Prefetch(*candidates[i + kFilesAnnouncedAhead]);
     ExamineFile(folder, *candidates[i]);
     lstFile_.RefreshIfDue();
   }
   return true;
+}
+
+// The walk goes next into this folder's first subfolder, or else into the
+// next subfolder waiting on the way up: the service hears of it, so that it
+// can list it while this folder's files are read.
+void FolderScan::AnnounceNextFolder(Folder& folder) {
+  if (folder.PrefetchSubFolder(0, IsCandidateFile, kFilesAnnouncedAhead)) return;
+  for (auto level = levels_.rbegin(); level != levels_.rend(); ++level) {
+    if (level->subfolders != nullptr && level->next_subfolder < level->subfolders->size()) {
+      level->folder->PrefetchSubFolder(level->next_subfolder, IsCandidateFile, kFilesAnnouncedAhead);
+      return;
+    }
+  }
 }
 
 void FolderScan::ExamineFile(Folder& folder, const std::string& name) {

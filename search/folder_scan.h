@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -36,8 +37,20 @@ class FolderScan {
   static constexpr std::size_t kFilesAnnouncedAhead = 16;
 
  private:
+  // A folder on the way down from the start. The walk keeps its own stack
+  // rather than recursing, so that a very deep tree cannot exhaust the
+  // thread's stack.
+  struct Level {
+    std::unique_ptr<platform::Folder> owned;  // empty for the start folder
+    platform::Folder* folder;
+    std::size_t path_size;  // path_ holds this folder's path up to here
+    const std::vector<std::string>* subfolders = nullptr;  // once listed
+    std::size_t next_subfolder = 0;
+  };
+
   // False when the folder was entered before or cannot be listed.
   bool Enter(platform::Folder& folder);
+  void AnnounceNextFolder(platform::Folder& folder);
   void ExamineFile(platform::Folder& folder, const std::string& name);
 
   platform::ListBox& lstFile_;
@@ -45,6 +58,7 @@ class FolderScan {
   // The path of the folder being examined; names are pushed and popped as
   // the walk goes down and up, so memory follows the longest path only.
   std::string path_;
+  std::vector<Level> levels_;
   std::unordered_set<platform::FolderIdentity, platform::FolderIdentityHash> entered_;
   std::vector<std::string> skipped_;
 };

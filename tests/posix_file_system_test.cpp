@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -127,6 +128,40 @@ TEST_F(PosixFileSystemTest, FilesFetchedAheadAreReadAsTheyAreAtTheirTurn) {
     if (i + 1 < names.size()) Write(names[i + 1], "new " + names[i + 1]);
     EXPECT_EQ(ReadAll(*folder, names[i]), (i == 0 ? "old " : "new ") + names[i]);
   }
+  EXPECT_EQ(descriptors(), before);
+}
+
+// A subfolder opened ahead while the disk is busy is used only if its name
+// still leads to it when its turn comes; one is held at a time.
+TEST_F(PosixFileSystemTest, SubfolderOpenedAheadIsTheOneItsNameLeadsToAtItsTurn) {
+  bool evicted = true;
+  for (const char* name : {"probe.txt", "cold.txt"}) {
+    Write(name, "x");
+    const int fd = ::open((root + "/" + name).c_str(), O_RDONLY);
+    ::fdatasync(fd);
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+    char byte;
+    iovec piece{&byte, 1};
+    if (std::string(name) == "probe.txt") evicted = ::preadv2(fd, &piece, 1, 0, RWF_NOWAIT) < 0 && errno == EAGAIN;
+    ::close(fd);
+  }
+  if (!evicted) GTEST_SKIP() << "this file system keeps files in memory: the disk is never busy";
+  Write("a/one.txt", "1");
+  Write("b/two.txt", "2");
+  auto folder = std::move(service.GetFolder(root).folder);
+  ASSERT_EQ(folder->SubFolders(), (Names{"a", "b"}));
+  ReadAll(*folder, "cold.txt");  // from the disk: look-ahead begins
+  const auto descriptors = [] { return std::distance(fs::directory_iterator("/proc/self/fd"), {}); };
+  const auto before = descriptors();
+  const auto any = +[](std::string_view) { return true; };
+  folder->PrefetchSubFolder(0, any, 4);
+  EXPECT_EQ(descriptors(), before + 1);
+  fs::rename(root + "/a", root + "/a-old");
+  Write("a/new.txt", "n");
+  EXPECT_EQ(folder->GetSubFolder("a")->Files(), (Names{"new.txt"}));
+  EXPECT_EQ(descriptors(), before);
+  folder->PrefetchSubFolder(1, any, 4);
+  EXPECT_EQ(folder->GetSubFolder("b")->Files(), (Names{"two.txt"}));
   EXPECT_EQ(descriptors(), before);
 }
 
