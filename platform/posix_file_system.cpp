@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "platform/name_order.h"
+#include "platform/sized_text_stream.h"
 
 namespace brenvo1::platform {
 
@@ -44,14 +45,6 @@ class FileDescriptor {
   int fd_;
 };
 
-// Reads up to the size the file had when it was opened, which spares the
-// read that would only report the end. A file whose size reads as zero (as
-// in /proc) is read until the end for real, up to kUnsizedLimit: past that
-// it is a kernel view such as a process's page map, which would take
-// minutes to read through, and it is reported as unreadable rather than
-// searched in part.
-constexpr std::uint64_t kUnsizedLimit = std::uint64_t{64} << 20;
-
 // Whether the files of a run are coming from the disk. The first read of
 // each file asks only for what memory holds; while files keep coming from
 // the disk, folders fetch the next files ahead, so the disk serves many
@@ -73,49 +66,17 @@ class DiskActivity {
   int files_left_ = 0;
 };
 
-class PosixTextStream : public TextStream {
+class PosixTextStream : public SizedTextStream {
  public:
   PosixTextStream(int fd, off_t size, DiskActivity& disk)
-      : fd_(fd), size_known_(size > 0), remaining_(static_cast<std::uint64_t>(size)), disk_(disk) {}
-
-  bool AtEndOfStream() override {
-    if (at_end_) return true;
-    if (size_known_ || lookahead_used_ < lookahead_.size()) return false;
-    lookahead_.resize(4096);
-    lookahead_.resize(ReadSome(lookahead_.data(), lookahead_.size()));
-    lookahead_used_ = 0;
-    return at_end_;
-  }
-
-  std::size_t Read(std::span<char> destination) override {
-    if (destination.empty()) return 0;
-    if (lookahead_used_ < lookahead_.size()) {
-      const std::size_t n = std::min(destination.size(), lookahead_.size() - lookahead_used_);
-      std::memcpy(destination.data(), lookahead_.data() + lookahead_used_, n);
-      lookahead_used_ += n;
-      return n;
-    }
-    if (at_end_) return 0;
-    std::size_t wanted = destination.size();
-    if (size_known_) {
-      if (remaining_ == 0) {
-        at_end_ = true;
-        return 0;
-      }
-      wanted = static_cast<std::size_t>(std::min<std::uint64_t>(wanted, remaining_));
-    }
-    const std::size_t got = first_read_ ? FirstRead(destination.data(), wanted) : ReadSome(destination.data(), wanted);
-    remaining_ -= std::min<std::uint64_t>(remaining_, got);
-    if (!size_known_ && (unsized_read_ += got) > kUnsizedLimit) ThrowError({}, EFBIG, "read");
-    return got;
-  }
+      : SizedTextStream(static_cast<std::uint64_t>(size)), fd_(fd), disk_(disk) {}
 
   void Close() override { fd_.Reset(); }
 
  private:
-  // Tells the disk activity whether memory held the file's first bytes.
-  std::size_t FirstRead(char* into, std::size_t size) {
-    first_read_ = false;
+  // Asks only for what memory holds, and tells the disk activity whether
+  // that was the file's first bytes.
+  std::size_t ReadFirst(char* into, std::size_t size) override {
     iovec piece{into, size};
     ssize_t got;
     do {
@@ -127,28 +88,17 @@ class PosixTextStream : public TextStream {
     return static_cast<std::size_t>(got);
   }
 
-  std::size_t ReadSome(char* into, std::size_t size) {
+  std::size_t ReadSome(char* into, std::size_t size) override {
     if (fd_.get() < 0) ThrowError({}, EBADF, "read");
     for (;;) {
       const ssize_t got = ::read(fd_.get(), into, size);
-      if (got > 0) return static_cast<std::size_t>(got);
-      if (got == 0) {
-        at_end_ = true;
-        return 0;
-      }
+      if (got >= 0) return static_cast<std::size_t>(got);
       if (errno != EINTR) ThrowError({}, errno, "read");
     }
   }
 
   FileDescriptor fd_;
-  bool size_known_;
-  std::uint64_t remaining_;
-  bool at_end_ = false;
-  std::string lookahead_;
-  std::size_t lookahead_used_ = 0;
-  std::uint64_t unsized_read_ = 0;
   DiskActivity& disk_;
-  bool first_read_ = true;
 };
 
 class PosixFolder : public Folder {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/name_order.h"
+#include "platform/sized_text_stream.h"
 #include "platform/wtf8.h"
 
 namespace brenvo1::platform {
@@ -96,49 +97,14 @@ FolderIdentity IdentityOf(const BY_HANDLE_FILE_INFORMATION& info) {
   return {info.dwVolumeSerialNumber, (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
 }
 
-// Reads up to the size the file had when it was opened, which spares the
-// read that would only report the end; a file whose size reads as zero is
-// read until the end for real.
-class WindowsTextStream : public TextStream {
+class WindowsTextStream : public SizedTextStream {
  public:
-  WindowsTextStream(Handle&& handle, std::uint64_t size)
-      : handle_(std::move(handle)), size_known_(size > 0), remaining_(size) {}
-
-  bool AtEndOfStream() override {
-    if (at_end_) return true;
-    if (size_known_ || lookahead_used_ < lookahead_.size()) return false;
-    lookahead_.resize(4096);
-    lookahead_.resize(ReadSome(lookahead_.data(), lookahead_.size()));
-    lookahead_used_ = 0;
-    return at_end_;
-  }
-
-  std::size_t Read(std::span<char> destination) override {
-    if (destination.empty()) return 0;
-    if (lookahead_used_ < lookahead_.size()) {
-      const std::size_t n = std::min(destination.size(), lookahead_.size() - lookahead_used_);
-      std::memcpy(destination.data(), lookahead_.data() + lookahead_used_, n);
-      lookahead_used_ += n;
-      return n;
-    }
-    if (at_end_) return 0;
-    std::size_t wanted = destination.size();
-    if (size_known_) {
-      if (remaining_ == 0) {
-        at_end_ = true;
-        return 0;
-      }
-      wanted = static_cast<std::size_t>(std::min<std::uint64_t>(wanted, remaining_));
-    }
-    const std::size_t got = ReadSome(destination.data(), wanted);
-    remaining_ -= std::min<std::uint64_t>(remaining_, got);
-    return got;
-  }
+  WindowsTextStream(Handle&& handle, std::uint64_t size) : SizedTextStream(size), handle_(std::move(handle)) {}
 
   void Close() override { handle_.Reset(); }
 
  private:
-  std::size_t ReadSome(char* into, std::size_t size) {
+  std::size_t ReadSome(char* into, std::size_t size) override {
     if (!handle_.valid()) ThrowError({}, ERROR_INVALID_HANDLE, "read");
     DWORD got = 0;
     const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
@@ -146,16 +112,10 @@ class WindowsTextStream : public TextStream {
       const DWORD error = GetLastError();
       if (error != ERROR_HANDLE_EOF) ThrowError({}, error, "read");
     }
-    if (got == 0) at_end_ = true;
     return got;
   }
 
   Handle handle_;
-  bool size_known_;
-  std::uint64_t remaining_;
-  bool at_end_ = false;
-  std::string lookahead_;
-  std::size_t lookahead_used_ = 0;
 };
 
 constexpr ACCESS_MASK kFolderAccess = FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES;
