@@ -11,7 +11,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "platform/name_order.h"
+#include "platform/listed_folder.h"
 #include "platform/sized_text_stream.h"
 
 namespace brenvo1::platform {
@@ -101,29 +101,17 @@ class PosixTextStream : public SizedTextStream {
   DiskActivity& disk_;
 };
 
-class PosixFolder : public Folder {
+class PosixFolder : public ListedFolder {
  public:
   PosixFolder(int fd, FolderIdentity identity, std::shared_ptr<DiskActivity> disk)
-      : fd_(fd), identity_(identity), disk_(std::move(disk)) {}
-
-  FolderIdentity Identity() const override { return identity_; }
-
-  const std::vector<std::string>& Files() override {
-    List();
-    return files_;
-  }
-
-  const std::vector<std::string>& SubFolders() override {
-    List();
-    return subfolders_;
-  }
+      : ListedFolder(identity), fd_(fd), disk_(std::move(disk)) {}
 
   std::unique_ptr<Folder> GetSubFolder(const std::string& name) override {
     if (ahead_ && ahead_name_ == name) {
       // Opened early: still the folder that the name leads to?
       std::unique_ptr<PosixFolder> ahead = std::move(ahead_);
       struct stat st;
-      if (::fstatat(fd_.get(), name.c_str(), &st, 0) == 0 && IdentityOf(st) == ahead->identity_) return ahead;
+      if (::fstatat(fd_.get(), name.c_str(), &st, 0) == 0 && IdentityOf(st) == ahead->Identity()) return ahead;
     }
     const int fd = ::openat(fd_.get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) ThrowError(name, errno, "open folder");
@@ -134,8 +122,8 @@ class PosixFolder : public Folder {
   // asked of it before, and asks for its first files: the walk then moves
   // into it without waiting on the disk. One is kept at a time.
   bool PrefetchSubFolder(std::size_t index, FileFilter wanted, std::size_t files) override {
-    if (!listed_ || index >= subfolders_.size()) return false;
-    const std::string& name = subfolders_[index];
+    if (!listed() || index >= SubFolders().size()) return false;
+    const std::string& name = SubFolders()[index];
     if (!disk_->busy() || (ahead_ && ahead_name_ == name)) return true;
     ahead_.reset();
     const int fd = ::openat(fd_.get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -228,21 +216,16 @@ class PosixFolder : public Folder {
     return Kind::Neither;
   }
 
-  void List() {
-    if (listed_) return;
-    if (list_error_ != 0) ThrowError({}, list_error_, "list");
-    // Reads the entries straight from the folder's own descriptor: no
-    // second descriptor and no directory stream to allocate per folder.
+  // Reads the entries straight from the folder's own descriptor: no second
+  // descriptor and no directory stream to allocate per folder.
+  void ReadEntries() override {
     alignas(struct dirent64) char buffer[32 * 1024];
     for (;;) {
       const ssize_t got = ::getdents64(fd_.get(), buffer, sizeof buffer);
       if (got == 0) break;
       if (got < 0) {
         if (errno == EINTR) continue;
-        list_error_ = errno;
-        files_.clear();
-        subfolders_.clear();
-        ThrowError({}, list_error_, "list");
+        ThrowError({}, errno, "list");
       }
       for (ssize_t at = 0; at < got;) {
         const auto* entry = reinterpret_cast<const struct dirent64*>(buffer + at);
@@ -251,30 +234,22 @@ class PosixFolder : public Folder {
         if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
         switch (KindOf(name, entry->d_type)) {
           case Kind::File:
-            files_.emplace_back(name);
+            AddFile(name);
             break;
           case Kind::SubFolder:
-            subfolders_.emplace_back(name);
+            AddSubFolder(name);
             break;
           case Kind::Neither:
             break;
         }
       }
     }
-    std::sort(files_.begin(), files_.end(), NameOrder);
-    std::sort(subfolders_.begin(), subfolders_.end(), NameOrder);
-    listed_ = true;
   }
 
   FileDescriptor fd_;
-  FolderIdentity identity_;
   std::shared_ptr<DiskActivity> disk_;  // shared by the folders of one run
   std::unique_ptr<PosixFolder> ahead_;  // a subfolder opened early
   std::string ahead_name_;
-  bool listed_ = false;
-  int list_error_ = 0;
-  std::vector<std::string> files_;
-  std::vector<std::string> subfolders_;
 };
 
 // Opens a folder as open(2) would, also when the path is longer than the

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/name_order.h"
+#include "platform/listed_folder.h"
 #include "platform/sized_text_stream.h"
 #include "platform/wtf8.h"
 
@@ -120,21 +120,9 @@ class WindowsTextStream : public SizedTextStream {
 
 constexpr ACCESS_MASK kFolderAccess = FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES;
 
-class WindowsFolder : public Folder {
+class WindowsFolder : public ListedFolder {
  public:
-  WindowsFolder(Handle&& handle, FolderIdentity identity) : handle_(std::move(handle)), identity_(identity) {}
-
-  FolderIdentity Identity() const override { return identity_; }
-
-  const std::vector<std::string>& Files() override {
-    List();
-    return files_;
-  }
-
-  const std::vector<std::string>& SubFolders() override {
-    List();
-    return subfolders_;
-  }
+  WindowsFolder(Handle&& handle, FolderIdentity identity) : ListedFolder(identity), handle_(std::move(handle)) {}
 
   std::unique_ptr<Folder> GetSubFolder(const std::string& name) override {
     const std::optional<std::wstring> wide = WideFromWtf8(name);
@@ -185,9 +173,7 @@ class WindowsFolder : public Folder {
                         opened) == 0;
   }
 
-  void List() {
-    if (listed_) return;
-    if (list_error_ != 0) ThrowError({}, list_error_, "list");
+  void ReadEntries() override {
     // One buffer for the whole listing; a folder's entries come in batches
     // of as many as fit.
     std::vector<std::uint64_t> buffer(64 * 1024 / sizeof(std::uint64_t));
@@ -197,12 +183,7 @@ class WindowsFolder : public Folder {
                                         static_cast<DWORD>(buffer.size() * sizeof buffer[0]))) {
         const DWORD error = GetLastError();
         if (error == ERROR_NO_MORE_FILES) break;
-        list_error_ = error;
-        files_.clear();
-        subfolders_.clear();
-        links_.clear();
-        not_local_.clear();
-        ThrowError({}, list_error_, "list");
+        ThrowError({}, error, "list");
       }
       request = FileFullDirectoryInfo;
       const auto* bytes = reinterpret_cast<const char*>(buffer.data());
@@ -214,27 +195,19 @@ class WindowsFolder : public Folder {
         bytes += entry->NextEntryOffset;
       }
     }
-    std::sort(files_.begin(), files_.end(), NameOrder);
-    std::sort(subfolders_.begin(), subfolders_.end(), NameOrder);
-    listed_ = true;
   }
 
   void Add(std::string name, DWORD attributes) {
     if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) links_.insert(name);
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-      subfolders_.push_back(std::move(name));
+      AddSubFolder(std::move(name));
       return;
     }
     if (attributes & kNotLocalAttributes) not_local_.insert(name);
-    files_.push_back(std::move(name));
+    AddFile(std::move(name));
   }
 
   Handle handle_;
-  FolderIdentity identity_;
-  bool listed_ = false;
-  DWORD list_error_ = 0;
-  std::vector<std::string> files_;
-  std::vector<std::string> subfolders_;
   std::unordered_set<std::string> links_;      // reparse points: junctions, links
   std::unordered_set<std::string> not_local_;  // offline or recalled on reading
 };
