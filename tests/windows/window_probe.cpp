@@ -3,8 +3,9 @@
 // window answers and the message box's controls. Finds the window by its caption, as any other program can.
 //
 //   window_probe client-size          "465x542"
+//   window_probe frame                "X Y WIDTH HEIGHT" of the whole window
 //   window_probe center CONTROL       screen "X Y" of txtPercorso, Command1,
-//                                     txtTesto, lstFile or row0
+//                                     txtTesto, lstFile or rowN (from 0)
 //   window_probe items                the list's rows, one a line (UTF-8)
 //   window_probe answers              exit 0 when the window is not hung
 //                                     and answers a message within 1 s
@@ -85,16 +86,25 @@ int ClientSize(HWND form) {
   return 0;
 }
 
+int Frame(HWND form) {
+  RECT frame{};
+  GetWindowRect(form, &frame);
+  Print(std::to_string(frame.left) + " " + std::to_string(frame.top) + " " + std::to_string(frame.right - frame.left) +
+        " " + std::to_string(frame.bottom - frame.top));
+  return 0;
+}
+
 int Center(HWND form, const std::string& name) {
   RECT place{};
-  if (name == "row0") {
+  if (name.rfind("row", 0) == 0) {
+    const WPARAM row = std::stoul(name.substr(3));
     const HWND list = GetDlgItem(form, 104);
     RemoteMemory memory(list, sizeof(RECT));
     RECT asked{};
     asked.left = LVIR_BOUNDS;
     if (!memory.ok() || !memory.Write(0, &asked, sizeof asked)) return Fail("no memory in the window's process");
-    if (!SendMessageW(list, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(memory.address()))) {
-      return Fail("the list has no first row");
+    if (!SendMessageW(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(memory.address()))) {
+      return Fail("the list has no " + name);
     }
     memory.Read(0, &place, sizeof place);
     MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&place), 2);
@@ -195,6 +205,7 @@ int wmain(int argc, wchar_t** argv) {
   const HWND form = Form();
   if (!form) return Fail("no Scandilo window");
   if (command == "client-size") return ClientSize(form);
+  if (command == "frame") return Frame(form);
   if (command == "center" && argc == 3) return Center(form, Wtf8Text(argv[2]));
   if (command == "items") return Items(form);
   if (command == "answers") return Answers(form);
