@@ -22,7 +22,11 @@ source scripts/sample_project.sh
 work=$(mktemp -d)
 # On drive C: of the prefix, for a short Windows path in the picture.
 base="$WINEPREFIX/drive_c/Esempio"
+# Wine's virtual desktop for every program of the prefix (the probe must
+# share the window's desktop to find it), undone at the end.
+desktop_key='HKCU\Software\Wine\Explorer'
 cleanup() {
+  wine reg delete "$desktop_key" /v Desktop /f >/dev/null 2>&1 || true
   wineserver -k 2>/dev/null || true
   x_session_stop
   rm -rf "$work" "$base"
@@ -33,7 +37,12 @@ rm -rf "$base"
 sample_project "$base" >/dev/null
 
 x_session_start "$work"
-wine explorer /desktop=Brenvo1,640x640 "$program" </dev/null >"$work/app.log" 2>&1 &
+wine reg add "$desktop_key" /v Desktop /d Default /f >/dev/null 2>&1
+wine reg add "$desktop_key\Desktops" /v Default /d 640x640 /f >/dev/null 2>&1
+# The desktop process reads them when it starts: the one reg started goes.
+wineserver -k
+wineserver -w
+wine "$program" </dev/null >"$work/app.log" 2>&1 &
 probe() { wine "$probe_exe" "$@" </dev/null | tr -d '\r'; }
 wait_for probe client-size >/dev/null 2>&1 || { echo "screenshot-windows.sh: no window" >&2; exit 1; }
 click() {
