@@ -32,8 +32,10 @@ work=$(mktemp -d)
 system32="$WINEPREFIX/drive_c/windows/system32"
 app_pid=""
 counter_pid=""
+holder_pid=""
 cleanup() {
   [ -n "$counter_pid" ] && kill "$counter_pid" 2>/dev/null || true
+  [ -n "$holder_pid" ] && kill "$holder_pid" 2>/dev/null || true
   [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
   [ -f "$work/notepad.exe" ] && cp "$work/notepad.exe" "$system32/notepad.exe"
   x_session_stop
@@ -136,14 +138,44 @@ typed "$(windows_path "$work/manca")"
 click Command1
 timeout 15 xdotool search --sync --onlyvisible --name '^Brenvo1$' >/dev/null ||
   fail "the Brenvo1 box did not appear for a missing folder"
-box=$(probe box)
+box=$(probe box | head -n1)
 [ "$box" = "buttons=1 ok=1 icon=0 text=Impossibile trovare il percorso" ] || fail "the box is not as it should be: $box"
 echo "ok: a missing folder shows the Brenvo1 box: $box"
 probe press-ok
-wait_for sh -c "! xdotool search --onlyvisible --name '^Brenvo1\$' >/dev/null" || fail "OK did not close the box"
+wait_for sh -c "! xdotool search --onlyvisible --name '^Brenvo1\$' >/dev/null 2>&1" || fail "OK did not close the box"
 running "$app_pid" || fail "the program ended after the box: $(cat "$work/app.log")"
 [ -z "$(probe items)" ] || fail "the list was not emptied for a missing folder"
 echo "ok: OK closes the box and the program goes on"
+
+# --- a file another program holds open: listed as unreadable in the box's
+# folded details; the readable one beside it is still found.
+locked="$work/locked"
+mkdir -p "$locked"
+printf 'alfa\n' >"$locked/chiuso.txt"
+printf 'alfa\n' >"$locked/aperto.txt"
+wine "$probe_exe" hold "$(windows_path "$locked/chiuso.txt")" </dev/null >"$work/hold.out" 2>&1 &
+holder_pid=$!
+wait_for grep -qs holding "$work/hold.out" || fail "the file could not be held open: $(cat "$work/hold.out")"
+click txtPercorso
+press ctrl+a
+typed "$(windows_path "$locked")"
+click txtTesto
+press ctrl+a
+typed alfa
+click Command1
+timeout 15 xdotool search --sync --onlyvisible --name '^Brenvo1$' >/dev/null ||
+  fail "no Brenvo1 box for an unreadable file"
+probe box >"$work/box"
+kill "$holder_pid" 2>/dev/null || true
+wait "$holder_pid" 2>/dev/null || true
+grep -qx "buttons=2 ok=1 icon=0 text=File o cartelle non leggibili: 1" "$work/box" ||
+  fail "the box for an unreadable file is not as it should be: $(cat "$work/box")"
+grep -qxF "hidden=$(windows_path "$locked/chiuso.txt")" "$work/box" ||
+  fail "the box's details do not hold exactly the unreadable path: $(cat "$work/box")"
+probe press-ok
+wait_for sh -c "! xdotool search --onlyvisible --name '^Brenvo1\$' >/dev/null 2>&1" || fail "OK did not close the box"
+[ "$(probe items)" = "$(windows_path "$locked/aperto.txt")" ] || fail "the readable file was not listed: $(probe items)"
+echo "ok: an unreadable file is counted in the box, its path in the folded details (OK and the details control)"
 
 # --- a search of several seconds: one large sparse file, which takes no
 # disk, read to its end; probe.txt is opened once on each run.

@@ -12,6 +12,8 @@
 //   window_probe box                  "buttons=N ok=N icon=N text=..." of
 //                                     the open "Brenvo1" box
 //   window_probe press-ok             clicks the box's OK button
+//   window_probe hold FILE            keeps FILE open for no one else to
+//                                     read, until killed; prints "holding"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -158,19 +160,21 @@ int DescribeBox() {
   if (!box) return Fail("no Brenvo1 box");
   struct Seen {
     int buttons = 0, ok = 0, icons = 0;
-    std::string text;
+    std::string text, hidden;
   } seen;
   EnumChildWindows(
       box,
       [](HWND child, LPARAM context) -> BOOL {
         auto& seen = *reinterpret_cast<Seen*>(context);
-        if (!IsWindowVisible(child)) return TRUE;
         wchar_t class_name[64] = {};
         GetClassNameW(child, class_name, 64);
         const auto style = GetWindowLongW(child, GWL_STYLE);
         wchar_t text[512] = {};
         GetWindowTextW(child, text, 512);
-        if (lstrcmpiW(class_name, L"Button") == 0) {
+        if (!IsWindowVisible(child)) {
+          // Folded details are there, only not shown.
+          if (text[0]) seen.hidden += Wtf8Text(text);
+        } else if (lstrcmpiW(class_name, L"Button") == 0) {
           ++seen.buttons;
           if (GetDlgCtrlID(child) == IDOK) ++seen.ok;
         } else if (lstrcmpiW(class_name, L"Static") == 0 && (style & SS_TYPEMASK) == SS_ICON) {
@@ -184,6 +188,15 @@ int DescribeBox() {
       reinterpret_cast<LPARAM>(&seen));
   Print("buttons=" + std::to_string(seen.buttons) + " ok=" + std::to_string(seen.ok) +
         " icon=" + std::to_string(seen.icons) + " text=" + seen.text);
+  Print("hidden=" + seen.hidden);
+  return 0;
+}
+
+int Hold(const std::wstring& path) {
+  const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return Fail("cannot open the file to hold");
+  Print("holding");
+  Sleep(INFINITE);
   return 0;
 }
 
@@ -202,6 +215,7 @@ int wmain(int argc, wchar_t** argv) {
   const std::string command = Wtf8Text(argv[1]);
   if (command == "box") return DescribeBox();
   if (command == "press-ok") return PressOk();
+  if (command == "hold" && argc == 3) return Hold(argv[2]);
   const HWND form = Form();
   if (!form) return Fail("no Scandilo window");
   if (command == "client-size") return ClientSize(form);
