@@ -96,6 +96,12 @@ typed alfa
 press Return
 sleep 1
 [ -z "$(probe items)" ] || fail "Enter in a text box started a search"
+# A double-click on the empty list opens nothing; the focus then goes back
+# to txtTesto for the keys below.
+click lstFile --repeat 2 --delay 80
+click txtTesto
+sleep 1
+[ ! -e "$work/notepad.txt" ] || fail "a double-click on the empty list started Notepad"
 press shift+Tab
 press Return
 expected_rows="$(windows_path "$odd_name")
@@ -103,7 +109,7 @@ $(windows_path "$tree/piano.txt")
 $(windows_path "$tree/sotto/fondo.bas")"
 wait_for rows_are "$expected_rows" ||
   fail "the list after Enter on Trova is not the three hits in order: $(probe items)"
-echo "ok: Tab order, no search on Enter in a text box, a search on Enter on Trova"
+echo "ok: Tab order, nothing from Enter in a text box or a double-click on the empty list, a search on Enter on Trova"
 
 # --- by mouse: a click on Trova searches again; a double-click on the
 # first row starts Notepad with exactly its path.
