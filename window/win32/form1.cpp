@@ -160,7 +160,7 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       }
       return 0;
     case WM_NOTIFY:
-      return HandleNotify(*reinterpret_cast<const NMHDR*>(lparam));
+      return HandleNotify(*reinterpret_cast<NMHDR*>(lparam));
     case WM_SETCURSOR:
       if (screen_.AnswerSetCursor()) return TRUE;
       break;
@@ -200,11 +200,11 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   return DefWindowProcW(window, message, wparam, lparam);
 }
 
-LRESULT Form1::HandleNotify(const NMHDR& header) {
+LRESULT Form1::HandleNotify(NMHDR& header) {
   if (header.hwndFrom != lstFile->hwnd()) return 0;
   switch (header.code) {
     case LVN_GETDISPINFOW:
-      lstFile->FillDisplayInfo(*reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(&header)));
+      lstFile->FillDisplayInfo(*reinterpret_cast<NMLVDISPINFOW*>(&header));
       return 0;
     case NM_DBLCLK:
       lstFile_DblClick();

@@ -2,6 +2,7 @@
 
 #include "platform/win32/windows_api.h"
 
+#include <exception>
 #include <memory>
 #include <string_view>
 
@@ -35,7 +36,8 @@ class Form1 {
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
-  LRESULT HandleNotify(const NMHDR& header);
+  // Notifications of the list view: its rows' texts, its double-click.
+  LRESULT HandleNotify(NMHDR& header);
   void CreateControls();
   // Places, sizes and font at dpi.
   void LayOut(UINT dpi);
