@@ -14,9 +14,12 @@ for group in "${groups[@]}"; do
                       python3 python3-xlib unicode-data xvfb xdotool dpkg-dev desktop-file-utils
                       lintian appstream mandoc man-db) ;;
     package) packages+=(cmake g++ make pkg-config python3 unicode-data qt6-base-dev dpkg-dev) ;;
-    # Cross-built with MinGW-w64, tested under Wine (64-bit programs only).
+    # Cross-built with MinGW-w64, tested under Wine (64-bit programs only),
+    # the window in Xvfb; the icon drawn from the SVG with rsvg-convert and
+    # icotool; the installer built with NSIS.
     windows) packages+=(cmake make python3 unicode-data g++-mingw-w64-x86-64-posix
-                        googletest wine wine64 zip) ;;
+                        googletest wine wine64 zip xvfb xdotool python3-xlib
+                        librsvg2-bin icoutils nsis) ;;
     screenshot) packages+=(xvfb xdotool imagemagick) ;;
     # clang and the sanitizer and libFuzzer runtimes, which clang only recommends.
     sanitize) packages+=(clang libclang-rt-dev) ;;

@@ -9,12 +9,8 @@
 # Exit status 77 (skipped) when Xvfb, xdotool or python3-xlib is not installed.
 set -euo pipefail
 
-for tool in Xvfb xdotool; do
-  if ! command -v "$tool" >/dev/null 2>&1; then
-    echo "skipped: $tool is not installed"
-    exit 77
-  fi
-done
+source "$(dirname "$(realpath "$0")")/../x_session.sh"
+x_session_require Xvfb xdotool
 if ! /usr/bin/python3 -c 'import Xlib' 2>/dev/null; then
   echo "skipped: python3-xlib is not installed"
   exit 77
@@ -24,40 +20,16 @@ scan=$(realpath "$2")
 probe="/usr/bin/python3 $(dirname "$(realpath "$0")")/x_probe.py"
 
 work=$(mktemp -d)
-xvfb_pid=""
 app_pid=""
 counter_pid=""
 cleanup() {
   [ -n "$counter_pid" ] && kill "$counter_pid" 2>/dev/null || true
   [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  x_session_stop
   wait 2>/dev/null || true
   rm -rf "$work"
 }
 trap cleanup EXIT
-
-fail() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
-
-# Polls a command for up to 15 seconds.
-wait_for() {
-  local i
-  for ((i = 0; i < 150; i++)); do
-    if "$@"; then return 0; fi
-    sleep 0.1
-  done
-  return 1
-}
-
-# Whether a process is alive: one that ended but was not waited for yet
-# still answers kill -0.
-running() {
-  local state
-  state=$(ps -o stat= -p "$1") || return 1
-  [[ $state != Z* ]]
-}
 
 # --- the searched tree: names a shell would misread, and bytes that are not
 # UTF-8 (these can only reach the window through the folder's contents).
@@ -78,13 +50,8 @@ SCRIPT
 chmod +x "$work/bin/gnome-text-editor"
 
 # --- a private X server on a free display.
-exec {display_fd}>"$work/display"
-Xvfb -displayfd "$display_fd" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-exec {display_fd}>&-
-wait_for test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-export DISPLAY=":$(head -n1 "$work/display")"
-unset WAYLAND_DISPLAY QT_QPA_PLATFORM
+x_session_start "$work"
+unset QT_QPA_PLATFORM
 
 # The program's exit status is checked after a close. Under the sanitizers,
 # the leak checker would fail it for a buffer the system's D-Bus library

@@ -1,0 +1,11 @@
+#pragma once
+
+// The Windows API for the window services. <windows.h> defines MessageBox
+// as a macro (MessageBoxW), which would rename the services' own
+// platform::MessageBox wherever both are seen; the API's function is called
+// by its W name instead.
+
+#include <windows.h>
+#include <commctrl.h>
+
+#undef MessageBox

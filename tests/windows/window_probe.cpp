@@ -1,0 +1,227 @@
+// What win32_window_test.sh asks of the running window that xdotool cannot
+// see: sizes and places in Windows' own terms, the list's rows, whether the
+// window answers and the message box's controls. Finds the window by its caption, as any other program can.
+//
+//   window_probe client-size          "465x542"
+//   window_probe frame                "X Y WIDTH HEIGHT" of the whole window
+//   window_probe center CONTROL       screen "X Y" of txtPercorso, Command1,
+//                                     txtTesto, lstFile or rowN (from 0)
+//   window_probe items                the list's rows, one a line (UTF-8)
+//   window_probe answers              exit 0 when the window is not hung
+//                                     and answers a message within 1 s
+//   window_probe box                  "buttons=N ok=N icon=N text=..." of
+//                                     the open "Brenvo1" box
+//   window_probe press-ok             clicks the box's OK button
+//   window_probe hold FILE            keeps FILE open for no one else to
+//                                     read, until killed; prints "holding"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "platform/win32/wide_text.h"
+
+namespace {
+
+using brenvo1::platform::win32::Wtf8Text;
+
+// The window's control identifiers (window/win32/resource_ids.h).
+struct Control {
+  const char* name;
+  int id;
+};
+constexpr Control kControls[] = {{"txtPercorso", 101}, {"Command1", 102}, {"txtTesto", 103}, {"lstFile", 104}};
+
+void Print(const std::string& line) {
+  std::string text = line;
+  text += '\n';
+  DWORD written = 0;
+  WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
+
+int Fail(const std::string& why) {
+  std::string text = "window_probe: ";
+  text.append(why).append("\n");
+  DWORD written = 0;
+  WriteFile(GetStdHandle(STD_ERROR_HANDLE), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  return 1;
+}
+
+HWND Form() { return FindWindowW(nullptr, L"Scandilo"); }
+
+// Memory in the window's process: a list view reads and writes the
+// structures of LVM_ messages at addresses of its own process.
+class RemoteMemory {
+ public:
+  RemoteMemory(HWND window, SIZE_T size) : size_(size) {
+    DWORD process_id = 0;
+    GetWindowThreadProcessId(window, &process_id);
+    process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, process_id);
+    if (process_) address_ = VirtualAllocEx(process_, nullptr, size, MEM_COMMIT, PAGE_READWRITE);
+  }
+  ~RemoteMemory() {
+    if (address_) VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+    if (process_) CloseHandle(process_);
+  }
+  bool ok() const { return address_ != nullptr; }
+  char* address() const { return static_cast<char*>(address_); }
+  bool Write(SIZE_T offset, const void* data, SIZE_T size) {
+    return WriteProcessMemory(process_, address() + offset, data, size, nullptr);
+  }
+  bool Read(SIZE_T offset, void* data, SIZE_T size) {
+    return ReadProcessMemory(process_, address() + offset, data, size, nullptr);
+  }
+
+ private:
+  SIZE_T size_;
+  HANDLE process_ = nullptr;
+  void* address_ = nullptr;
+};
+
+int ClientSize(HWND form) {
+  RECT client{};
+  GetClientRect(form, &client);
+  Print(std::to_string(client.right) + "x" + std::to_string(client.bottom));
+  return 0;
+}
+
+int Frame(HWND form) {
+  RECT frame{};
+  GetWindowRect(form, &frame);
+  Print(std::to_string(frame.left) + " " + std::to_string(frame.top) + " " + std::to_string(frame.right - frame.left) +
+        " " + std::to_string(frame.bottom - frame.top));
+  return 0;
+}
+
+int Center(HWND form, const std::string& name) {
+  RECT place{};
+  if (name.rfind("row", 0) == 0) {
+    const WPARAM row = std::stoul(name.substr(3));
+    const HWND list = GetDlgItem(form, 104);
+    RemoteMemory memory(list, sizeof(RECT));
+    RECT asked{};
+    asked.left = LVIR_BOUNDS;
+    if (!memory.ok() || !memory.Write(0, &asked, sizeof asked)) return Fail("no memory in the window's process");
+    if (!SendMessageW(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(memory.address()))) {
+      return Fail("the list has no " + name);
+    }
+    memory.Read(0, &place, sizeof place);
+    MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&place), 2);
+  } else {
+    HWND control = nullptr;
+    for (const Control& known : kControls) {
+      if (name == known.name) control = GetDlgItem(form, known.id);
+    }
+    if (!control) return Fail("no control " + name);
+    GetWindowRect(control, &place);
+  }
+  Print(std::to_string((place.left + place.right) / 2) + " " + std::to_string((place.top + place.bottom) / 2));
+  return 0;
+}
+
+int Items(HWND form) {
+  const HWND list = GetDlgItem(form, 104);
+  const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+  constexpr int kTextMax = 32768;
+  RemoteMemory memory(list, sizeof(LVITEMW) + kTextMax * sizeof(wchar_t));
+  if (!memory.ok()) return Fail("no memory in the window's process");
+  std::vector<wchar_t> text(kTextMax);
+  for (int i = 0; i < count; ++i) {
+    LVITEMW item{};
+    item.iSubItem = 0;
+    item.cchTextMax = kTextMax;
+    item.pszText = reinterpret_cast<wchar_t*>(memory.address() + sizeof(LVITEMW));
+    memory.Write(0, &item, sizeof item);
+    const auto length = static_cast<int>(
+        SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(memory.address())));
+    memory.Read(sizeof(LVITEMW), text.data(), static_cast<SIZE_T>(length) * sizeof(wchar_t));
+    Print(Wtf8Text(std::wstring_view(text.data(), static_cast<std::size_t>(length))));
+  }
+  return 0;
+}
+
+int Answers(HWND form) {
+  if (IsHungAppWindow(form)) return Fail("Windows marks the window as not responding");
+  DWORD_PTR result = 0;
+  if (!SendMessageTimeoutW(form, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &result)) {
+    return Fail("the window did not answer within 1 s");
+  }
+  Print("answers");
+  return 0;
+}
+
+HWND Box() { return FindWindowW(nullptr, L"Brenvo1"); }
+
+int DescribeBox() {
+  const HWND box = Box();
+  if (!box) return Fail("no Brenvo1 box");
+  struct Seen {
+    int buttons = 0, ok = 0, icons = 0;
+    std::string text, hidden;
+  } seen;
+  EnumChildWindows(
+      box,
+      [](HWND child, LPARAM context) -> BOOL {
+        auto& seen = *reinterpret_cast<Seen*>(context);
+        wchar_t class_name[64] = {};
+        GetClassNameW(child, class_name, 64);
+        const auto style = GetWindowLongW(child, GWL_STYLE);
+        wchar_t text[512] = {};
+        GetWindowTextW(child, text, 512);
+        if (!IsWindowVisible(child)) {
+          // Folded details are there, only not shown.
+          if (text[0]) seen.hidden += Wtf8Text(text);
+        } else if (lstrcmpiW(class_name, L"Button") == 0) {
+          ++seen.buttons;
+          if (GetDlgCtrlID(child) == IDOK) ++seen.ok;
+        } else if (lstrcmpiW(class_name, L"Static") == 0 && (style & SS_TYPEMASK) == SS_ICON) {
+          ++seen.icons;
+        } else if (text[0]) {
+          if (!seen.text.empty()) seen.text += '|';
+          seen.text += Wtf8Text(text);
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&seen));
+  Print("buttons=" + std::to_string(seen.buttons) + " ok=" + std::to_string(seen.ok) +
+        " icon=" + std::to_string(seen.icons) + " text=" + seen.text);
+  Print("hidden=" + seen.hidden);
+  return 0;
+}
+
+int Hold(const std::wstring& path) {
+  const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return Fail("cannot open the file to hold");
+  Print("holding");
+  Sleep(INFINITE);
+  return 0;
+}
+
+int PressOk() {
+  const HWND box = Box();
+  const HWND ok = box ? GetDlgItem(box, IDOK) : nullptr;
+  if (!ok) return Fail("no OK button in a Brenvo1 box");
+  PostMessageW(ok, BM_CLICK, 0, 0);
+  return 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 2) return Fail("usage: window_probe COMMAND");
+  const std::string command = Wtf8Text(argv[1]);
+  if (command == "box") return DescribeBox();
+  if (command == "press-ok") return PressOk();
+  if (command == "hold" && argc == 3) return Hold(argv[2]);
+  const HWND form = Form();
+  if (!form) return Fail("no Scandilo window");
+  if (command == "client-size") return ClientSize(form);
+  if (command == "frame") return Frame(form);
+  if (command == "center" && argc == 3) return Center(form, Wtf8Text(argv[2]));
+  if (command == "items") return Items(form);
+  if (command == "answers") return Answers(form);
+  return Fail("unknown command");
+}

@@ -1,0 +1,268 @@
+#include "window/win32/form1.h"
+
+#include <exception>
+#include <stdexcept>
+#include <string>
+
+#include "platform/win32/desktop_pump.h"
+#include "platform/win32/dpi.h"
+#include "platform/win32/wide_text.h"
+#include "platform/windows_file_system.h"
+#include "platform/window_texts.h"
+#include "search/search_run.h"
+#include "window/win32/resource_ids.h"
+
+namespace brenvo1::window::win32 {
+
+namespace {
+
+using platform::win32::PixelsFromTwips;
+using platform::win32::WideText;
+
+constexpr wchar_t kClassName[] = L"Brenvo1.Form1";
+
+// The form's places and sizes in twips (left, top, right, bottom).
+constexpr int kClientWidth = 6975;
+constexpr int kClientHeight = 8130;
+constexpr RECT kPercorsoPlace{120, 120, 120 + 5295, 120 + 375};
+constexpr RECT kCommand1Place{5640, 600, 5640 + 1095, 600 + 375};
+constexpr RECT kTestoPlace{120, 600, 120 + 5295, 600 + 375};
+constexpr RECT kListPlace{120, 1200, 120 + 6735, 1200 + 6690};
+
+constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+constexpr DWORD kExStyle = 0;
+
+// A screen reader names an EDIT or a list view after the static text just
+// before it in z-order, shown or not; these are never shown, the window's
+// look has no labels.
+HWND CreateHiddenLabel(HWND parent, std::string_view name) {
+  return CreateWindowExW(0, L"STATIC", WideText(name).c_str(), WS_CHILD | SS_NOPREFIX, 0, 0, 0, 0, parent,
+                         nullptr, reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE)), nullptr);
+}
+
+void Place(HWND control, const RECT& twips, UINT dpi) {
+  const RECT pixels = PixelsFromTwips(twips, dpi);
+  SetWindowPos(control, nullptr, pixels.left, pixels.top, pixels.right - pixels.left, pixels.bottom - pixels.top,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void RegisterFormClass(HINSTANCE instance, WNDPROC procedure) {
+  WNDCLASSEXW form_class{};
+  form_class.cbSize = sizeof form_class;
+  form_class.style = CS_HREDRAW | CS_VREDRAW;
+  form_class.lpfnWndProc = procedure;
+  form_class.hInstance = instance;
+  form_class.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kProgramIcon), IMAGE_ICON,
+                                                    GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
+  form_class.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kProgramIcon), IMAGE_ICON,
+                                                      GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+  form_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  // The grey of dialogs, the form's own background.
+  form_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  form_class.lpszClassName = kClassName;
+  RegisterClassExW(&form_class);
+}
+
+}  // namespace
+
+Form1::Form1(HINSTANCE instance) : instance_(instance) {
+  const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
+  RegisterFormClass(instance, &Form1::WindowProc);
+  // WindowProc keeps the window's handle in hwnd_ from its first message.
+  CreateWindowExW(kExStyle, kClassName, WideText(platform::texts::kWindowTitle).c_str(), kStyle, CW_USEDEFAULT,
+                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, this);
+  if (!hwnd_) throw std::runtime_error("CreateWindowExW failed");
+  message_box_.SetOwner(hwnd_);
+  CreateControls();
+
+  // The DPI is the window's own once it exists: that of the screen it is on.
+  const UINT dpi = platform::win32::WindowDpi(hwnd_);
+  const SIZE outer = platform::win32::WindowSizeForClient(PixelsFromTwips(kClientWidth, dpi),
+                                                          PixelsFromTwips(kClientHeight, dpi), kStyle, kExStyle, dpi);
+  SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  LayOut(dpi);
+}
+
+Form1::~Form1() {
+  if (hwnd_) DestroyWindow(hwnd_);
+  if (font_) DeleteObject(font_);
+}
+
+void Form1::CreateControls() {
+  // Creation order is z-order, and Tab follows z-order: txtPercorso,
+  // Command1, txtTesto, lstFile. Each hidden label comes just before the
+  // control it names.
+  CreateHiddenLabel(hwnd_, platform::texts::kFolderPathName);
+  txtPercorso = std::make_unique<platform::win32::Win32TextBox>(hwnd_, kTxtPercorsoId,
+                                                                platform::texts::kFolderPathInitialText);
+  // A plain push button, not the default one: Enter in a text box starts
+  // nothing.
+  Command1 = CreateWindowExW(0, L"BUTTON", WideText(platform::texts::kSearchButton).c_str(),
+                             WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 0, 0, 0, hwnd_,
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(kCommand1Id)), instance_, nullptr);
+  CreateHiddenLabel(hwnd_, platform::texts::kSearchTextName);
+  txtTesto =
+      std::make_unique<platform::win32::Win32TextBox>(hwnd_, kTxtTestoId, platform::texts::kSearchTextInitialText);
+  CreateHiddenLabel(hwnd_, platform::texts::kResultListName);
+  lstFile = std::make_unique<platform::win32::Win32ListBox>(hwnd_, kLstFileId);
+  focus_ = txtPercorso->hwnd();
+}
+
+void Form1::LayOut(UINT dpi) {
+  Place(txtPercorso->hwnd(), kPercorsoPlace, dpi);
+  Place(Command1, kCommand1Place, dpi);
+  Place(txtTesto->hwnd(), kTestoPlace, dpi);
+  Place(lstFile->hwnd(), kListPlace, dpi);
+  lstFile->FitColumn(dpi);
+
+  const HFONT font = platform::win32::CreateMessageFont(dpi);
+  for (HWND control : {txtPercorso->hwnd(), Command1, txtTesto->hwnd(), lstFile->hwnd()}) {
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  }
+  if (font_) DeleteObject(font_);
+  font_ = font;
+}
+
+void Form1::Show(int show_command) {
+  ShowWindow(hwnd_, show_command);
+  UpdateWindow(hwnd_);
+  SetFocus(txtPercorso->hwnd());
+}
+
+LRESULT CALLBACK Form1::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_NCCREATE) {
+    auto* created = static_cast<Form1*>(reinterpret_cast<const CREATESTRUCTW*>(lparam)->lpCreateParams);
+    created->hwnd_ = window;
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
+  }
+  auto* form = reinterpret_cast<Form1*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  // Before WM_NCCREATE, and once the controls are gone after WM_DESTROY.
+  if (!form || !form->lstFile) return DefWindowProcW(window, message, wparam, lparam);
+  // Nothing may unwind through Windows' own frames.
+  try {
+    return form->HandleMessage(message, wparam, lparam);
+  } catch (...) {
+    return DefWindowProcW(window, message, wparam, lparam);
+  }
+}
+
+LRESULT Form1::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+  const HWND window = hwnd_;
+  switch (message) {
+    case WM_COMMAND:
+      if (LOWORD(wparam) == kCommand1Id && HIWORD(wparam) == BN_CLICKED) {
+        Command1_Click();
+      } else if (LOWORD(wparam) == IDOK && GetFocus() == Command1) {
+        // Enter, which the dialog keys turn into IDOK: on the focused
+        // button it clicks it, as Space does; elsewhere it does nothing.
+        Command1_Click();
+      }
+      return 0;
+    case WM_NOTIFY:
+      return HandleNotify(*reinterpret_cast<NMHDR*>(lparam));
+    case WM_SETCURSOR:
+      if (screen_.AnswerSetCursor()) return TRUE;
+      break;
+    case WM_ACTIVATE:
+      // The focus comes back to the control that had it.
+      if (LOWORD(wparam) == WA_INACTIVE) {
+        if (HWND focused = GetFocus(); focused && IsChild(hwnd_, focused)) focus_ = focused;
+      } else if (focus_) {
+        SetFocus(focus_);
+      }
+      return 0;
+    case WM_DPICHANGED: {
+      const RECT& suggested = *reinterpret_cast<const RECT*>(lparam);
+      SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                   suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+      LayOut(HIWORD(wparam));
+      return 0;
+    }
+    case WM_CLOSE:
+      // During a run the window closes at the run's next look at the queue,
+      // which then abandons it.
+      if (running_) {
+        lstFile->SetRunAbandoned(true);
+      } else {
+        DestroyWindow(hwnd_);
+      }
+      return 0;
+    case WM_DESTROY:
+      // The controls die with the window; nothing may reach them after.
+      SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+      hwnd_ = nullptr;
+      PostQuitMessage(0);
+      return 0;
+    default:
+      break;
+  }
+  return DefWindowProcW(window, message, wparam, lparam);
+}
+
+LRESULT Form1::HandleNotify(NMHDR& header) {
+  if (header.hwndFrom != lstFile->hwnd()) return 0;
+  switch (header.code) {
+    case LVN_GETDISPINFOW:
+      lstFile->FillDisplayInfo(*reinterpret_cast<NMLVDISPINFOW*>(&header));
+      return 0;
+    case NM_DBLCLK:
+      lstFile_DblClick();
+      return 0;
+    case LVN_ODFINDITEMW:
+      // Typing in the list looks for nothing.
+      return -1;
+    default:
+      return 0;
+  }
+}
+
+void Form1::Command1_Click() {
+  // A click that got through during a run (an accessibility tool's
+  // "press") starts nothing.
+  if (running_) return;
+  running_ = true;
+  lstFile->SetRunAbandoned(false);
+  try {
+    if (!file_system_) file_system_ = std::make_unique<platform::WindowsFileSystem>();
+    const search::SearchControls controls{screen_, *txtPercorso, *txtTesto, *lstFile, message_box_};
+    search::Command1_Click(controls, *file_system_);
+  } catch (const platform::RunAbandoned&) {
+    // The window was closed: the program ends, and the run wrote nothing
+    // that could be lost.
+    running_ = false;
+    DestroyWindow(hwnd_);
+    return;
+  } catch (const std::exception& error) {
+    ShowError(platform::texts::kSearchFailedMessage, error);
+  }
+  running_ = false;
+  // Clicks and keys given while the run held the window were meant for a
+  // window that could not take them.
+  platform::win32::DropPendingInput();
+}
+
+void Form1::lstFile_DblClick() {
+  try {
+    if (!(lstFile->ListIndex() > -1)) return;
+    if (!lstFile->Selected(lstFile->ListIndex())) return;
+    const std::string path = lstFile->List(lstFile->ListIndex());
+    if (!launcher_.OpenInTextEditor(path)) message_box_.Show(platform::texts::kEditorFailedMessage);
+  } catch (const std::exception& error) {
+    ShowError(platform::texts::kFailedMessage, error);
+  }
+}
+
+// Nothing the handlers call may end the program: an error that escaped the
+// engine is shown, and the window stays usable with a normal pointer.
+void Form1::ShowError(std::string_view prefix, const std::exception& error) {
+  screen_.SetMousePointer(platform::MousePointer::Default);
+  lstFile->FinishRefresh();
+  try {
+    message_box_.Show(std::string(prefix) + error.what());
+  } catch (...) {
+    // Out of memory even for the box: the window goes on as it is.
+  }
+}
+
+}  // namespace brenvo1::window::win32

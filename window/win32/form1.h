@@ -1,0 +1,64 @@
+#pragma once
+
+#include "platform/win32/windows_api.h"
+
+#include <exception>
+#include <memory>
+#include <string_view>
+
+#include "platform/file_system.h"
+#include "platform/win32/notepad_launcher.h"
+#include "platform/win32/win32_application_pointer.h"
+#include "platform/win32/win32_list_box.h"
+#include "platform/win32/win32_message_box.h"
+#include "platform/win32/win32_text_box.h"
+
+namespace brenvo1::window::win32 {
+
+// The program's only window on Windows, "Scandilo": a folder path, a search
+// text, the "Trova" button and the result list, at the form's fixed places
+// and sizes (in twips, so the same at every DPI).
+class Form1 {
+ public:
+  explicit Form1(HINSTANCE instance);
+  ~Form1();
+  Form1(const Form1&) = delete;
+  Form1& operator=(const Form1&) = delete;
+
+  HWND hwnd() const { return hwnd_; }
+  void Show(int show_command);
+
+  // A click on "Trova": one search run.
+  void Command1_Click();
+  // A double-click on the result list: opens the current item.
+  void lstFile_DblClick();
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
+  // Notifications of the list view: its rows' texts, its double-click.
+  LRESULT HandleNotify(NMHDR& header);
+  void CreateControls();
+  // Places, sizes and font at dpi.
+  void LayOut(UINT dpi);
+  void ShowError(std::string_view prefix, const std::exception& error);
+
+  HINSTANCE instance_;
+  HWND hwnd_ = nullptr;
+  std::unique_ptr<platform::win32::Win32TextBox> txtPercorso;
+  HWND Command1 = nullptr;
+  std::unique_ptr<platform::win32::Win32TextBox> txtTesto;
+  std::unique_ptr<platform::win32::Win32ListBox> lstFile;
+  HFONT font_ = nullptr;
+  // The control that had the focus when the window was last deactivated.
+  HWND focus_ = nullptr;
+
+  platform::win32::Win32ApplicationPointer screen_;
+  platform::win32::Win32MessageBox message_box_;
+  platform::win32::NotepadLauncher launcher_;
+  // Created by the first search and kept for the later ones.
+  std::unique_ptr<platform::FileSystemService> file_system_;
+  bool running_ = false;
+};
+
+}  // namespace brenvo1::window::win32

@@ -1,0 +1,15 @@
+#pragma once
+
+// Shared by the resource script and the window's code.
+
+#define kProgramIcon 1
+
+#ifndef RC_INVOKED
+namespace brenvo1::window::win32 {
+// Not IDOK (1) or IDCANCEL (2), which the dialog keys send for Enter and Escape.
+inline constexpr int kTxtPercorsoId = 101;
+inline constexpr int kCommand1Id = 102;
+inline constexpr int kTxtTestoId = 103;
+inline constexpr int kLstFileId = 104;
+}  // namespace brenvo1::window::win32
+#endif
