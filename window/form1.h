@@ -12,6 +12,7 @@
 #include "platform/qt/qt_list_box.h"
 #include "platform/qt/qt_message_box.h"
 #include "platform/qt/qt_text_box.h"
+#include "window/open_result.h"
 
 namespace brenvo1::window {
 
@@ -46,6 +47,8 @@ class Form1 : public QWidget {
   void SetUp();
   void CreateControls();
   void ShowError(std::string_view prefix, const std::exception& error);
+  // The services the shared handlers take part in.
+  window::ResultControls Controls();
 
   platform::QtTextBox* txtPercorso;
   QPushButton* Command1;

@@ -10,6 +10,7 @@
 #include "platform/windows_file_system.h"
 #include "platform/window_texts.h"
 #include "search/search_run.h"
+#include "window/open_result.h"
 #include "window/win32/resource_ids.h"
 
 namespace brenvo1::window::win32 {
@@ -242,27 +243,12 @@ void Form1::Command1_Click() {
   platform::win32::DropPendingInput();
 }
 
-void Form1::lstFile_DblClick() {
-  try {
-    if (!(lstFile->ListIndex() > -1)) return;
-    if (!lstFile->Selected(lstFile->ListIndex())) return;
-    const std::string path = lstFile->List(lstFile->ListIndex());
-    if (!launcher_.OpenInTextEditor(path)) message_box_.Show(platform::texts::kEditorFailedMessage);
-  } catch (const std::exception& error) {
-    ShowError(platform::texts::kFailedMessage, error);
-  }
+void Form1::lstFile_DblClick() { OpenCurrentResult(Controls(), launcher_); }
+
+void Form1::ShowError(std::string_view prefix, const std::exception& error) {
+  window::ShowError(Controls(), prefix, error);
 }
 
-// Nothing the handlers call may end the program: an error that escaped the
-// engine is shown, and the window stays usable with a normal pointer.
-void Form1::ShowError(std::string_view prefix, const std::exception& error) {
-  screen_.SetMousePointer(platform::MousePointer::Default);
-  lstFile->FinishRefresh();
-  try {
-    message_box_.Show(std::string(prefix) + error.what());
-  } catch (...) {
-    // Out of memory even for the box: the window goes on as it is.
-  }
-}
+window::ResultControls Form1::Controls() { return {screen_, *lstFile, message_box_}; }
 
 }  // namespace brenvo1::window::win32

@@ -12,6 +12,7 @@
 #include "platform/win32/win32_list_box.h"
 #include "platform/win32/win32_message_box.h"
 #include "platform/win32/win32_text_box.h"
+#include "window/open_result.h"
 
 namespace brenvo1::window::win32 {
 
@@ -42,6 +43,8 @@ class Form1 {
   // Places, sizes and font at dpi.
   void LayOut(UINT dpi);
   void ShowError(std::string_view prefix, const std::exception& error);
+  // The services the shared handlers take part in.
+  window::ResultControls Controls();
 
   HINSTANCE instance_;
   HWND hwnd_ = nullptr;
