@@ -6,12 +6,37 @@
 #   wait_for COMMAND...         polls COMMAND for up to 15 seconds
 #   running PID                 whether a process is alive and not a zombie
 #   fail MESSAGE                prints FAIL: MESSAGE and exits 1
+#   fault MESSAGE               prints FAIL: MESSAGE, counts it in failures
+#   expect_end_after_close PID  faults unless PID ends with status 0 within 4 s
 
 x_server_pid=""
 
 fail() {
   echo "FAIL: $*" >&2
   exit 1
+}
+
+failures=0
+fault() {
+  echo "FAIL: $*" >&2
+  failures=$((failures + 1))
+}
+
+# After a close request sent during a search: the program must end promptly
+# and cleanly, as closing it ends it at any other time.
+expect_end_after_close() {
+  local pid=$1 i status=0
+  for ((i = 0; i < 40; i++)); do
+    running "$pid" || break
+    sleep 0.1
+  done
+  if running "$pid"; then
+    fault "the program was still running 4 s after a close request during a search"
+    return
+  fi
+  wait "$pid" || status=$?
+  echo "ok: a close request during a search ended the program within 4 s"
+  [ "$status" -eq 0 ] || fault "the program ended with status $status after a close during a search"
 }
 
 x_session_require() {

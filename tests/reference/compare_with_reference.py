@@ -70,13 +70,42 @@ REAL_TEXTS = [b(t) for t in ["", "license", "LICENSE", "città", "Unicode", "k",
 UNREADABLE_TEXTS = [b"segreto", b"", b"nulla"]
 
 
-class Comparison:
+class Tally:
+    """Counts the checks of a comparison and shows the first differences."""
+
+    def __init__(self):
+        self.passed = 0
+        self.failures = []
+
+    def record(self, label, ok, details):
+        if ok:
+            self.passed += 1
+        else:
+            self.failures.append((label, details))
+            print(f"FAIL: {label}", flush=True)
+
+    def check_contains(self, label, lines, present, absent):
+        missing = [p for p in present if p not in lines]
+        unexpected = [p for p in absent if p in lines]
+        self.record(label, not missing and not unexpected,
+                    f"  should be listed but are not: {missing}\n"
+                    f"  should not be listed but are: {unexpected}\n")
+
+    def report(self):
+        for label, details in self.failures[:DIFFERENCES_SHOWN]:
+            print(f"\n=== {label}\n{details}")
+        if len(self.failures) > DIFFERENCES_SHOWN:
+            print(f"\n... and {len(self.failures) - DIFFERENCES_SHOWN} more differences")
+        print(f"\n{self.passed} passed, {len(self.failures)} failed")
+        return 1 if self.failures else 0
+
+
+class Comparison(Tally):
     def __init__(self, engine, work, keep):
+        super().__init__()
         self.engine = engine
         self.keep = keep
         self.work = work
-        self.passed = 0
-        self.failures = []
 
     # --- running -------------------------------------------------------------
 
@@ -109,13 +138,6 @@ class Comparison:
     def reference_command(self, args, as_nobody):
         return (NOBODY if as_nobody else []) + [sys.executable, self.reference] + args
 
-    def record(self, label, ok, details):
-        if ok:
-            self.passed += 1
-        else:
-            self.failures.append((label, details))
-            print(f"FAIL: {label}", flush=True)
-
     # --- checks --------------------------------------------------------------
 
     def compare(self, label, folder, text, cwd, as_nobody=False, engine_env=None,
@@ -138,13 +160,6 @@ class Comparison:
             err == want_stderr if want_stderr is not None else bool(err))
         expected = (want_status, want_stdout, want_stderr if want_stderr is not None else b"<any text>")
         self.record(label, ok, describe(args, cwd, expected, (status, out, err)))
-
-    def check_contains(self, label, lines, present, absent):
-        missing = [p for p in present if p not in lines]
-        unexpected = [p for p in absent if p in lines]
-        self.record(label, not missing and not unexpected,
-                    f"  should be listed but are not: {missing}\n"
-                    f"  should not be listed but are: {unexpected}\n")
 
     # --- the tree set --------------------------------------------------------
 
@@ -367,14 +382,6 @@ class Comparison:
                             expected == actual, describe([folder, text], cwd, expected, actual))
 
     # --- summary -------------------------------------------------------------
-
-    def report(self):
-        for label, details in self.failures[:DIFFERENCES_SHOWN]:
-            print(f"\n=== {label}\n{details}")
-        if len(self.failures) > DIFFERENCES_SHOWN:
-            print(f"\n... and {len(self.failures) - DIFFERENCES_SHOWN} more differences")
-        print(f"\n{self.passed} passed, {len(self.failures)} failed")
-        return 1 if self.failures else 0
 
 
 def describe(args, cwd, expected, actual):

@@ -156,11 +156,6 @@ size=$((size * 8000 / (took + 1)))
 truncate -s "$size" "$long/big.txt"
 echo "a search through $((size >> 20)) MiB, about 8 s for the engine alone"
 
-failures=0
-fault() {
-  echo "FAIL: $*" >&2
-  failures=$((failures + 1))
-}
 
 $probe ping "$window" 1 >/dev/null || fail "the idle window did not answer a ping"
 
@@ -196,18 +191,7 @@ fi
 search "$long" "$text"
 sleep 1
 $probe close "$window"
-for ((i = 0; i < 40; i++)); do
-  running "$app_pid" || break
-  sleep 0.1
-done
-if running "$app_pid"; then
-  fault "the program was still running 4 s after a close request during a search"
-else
-  status=0
-  wait "$app_pid" || status=$?
-  app_pid=""
-  echo "ok: a close request during a search ended the program within 4 s"
-  [ "$status" -eq 0 ] || fault "the program ended with status $status after a close during a search: $(tail -n 20 "$work/app.log")"
-fi
+expect_end_after_close "$app_pid"
+running "$app_pid" || app_pid=""
 
 [ "$failures" -eq 0 ] || exit 1

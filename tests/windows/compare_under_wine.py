@@ -33,11 +33,10 @@ REFERENCE_DIR = os.path.join(os.path.dirname(HERE), "reference")
 sys.path.insert(0, REFERENCE_DIR)
 
 import build_trees  # noqa: E402
-from compare_with_reference import CHUNK_TEXTS, GENERAL_TEXTS, describe  # noqa: E402
+from compare_with_reference import CHUNK_TEXTS, GENERAL_TEXTS, Tally, describe  # noqa: E402
 
 REFERENCE = os.path.join(REFERENCE_DIR, "reference_scan.py")
 TIMEOUT_SECONDS = 120
-DIFFERENCES_SHOWN = 5
 MISSING = b"Impossibile trovare il percorso\n"
 # Windows takes at most 32767 characters in a whole command line.
 LONGEST_TEXT = 8000
@@ -94,13 +93,12 @@ WINDOWS_TEXTS = [t.encode() for t in ["ostile", "OSTILE", "", "città", "CITTÀ"
                                       "k", "\U0001f600", "\u00c0", "nul", "con"]]
 
 
-class Comparison:
+class Comparison(Tally):
     def __init__(self, exe, linux, work, prefix):
+        super().__init__()
         self.exe = exe
         self.linux = linux
         self.work = work
-        self.passed = 0
-        self.failures = []
         self.wine_env = dict(os.environ, WINEPREFIX=prefix, WINEDEBUG="-all", LC_ALL="C.UTF-8",
                              WINEDLLOVERRIDES="mscoree,mshtml=")
 
@@ -126,13 +124,6 @@ class Comparison:
 
         return (status, lines(out), lines(err))
 
-    def record(self, label, ok, details):
-        if ok:
-            self.passed += 1
-        else:
-            self.failures.append((label, details))
-            print(f"FAIL: {label}", flush=True)
-
     def compare(self, label, posix_folder, text, cwd, windows_folder=None):
         windows_folder = on_z(posix_folder) if windows_folder is None else windows_folder
         env = dict(os.environ, PYTHONDONTWRITEBYTECODE="1", PYTHONUTF8="1")
@@ -145,13 +136,6 @@ class Comparison:
             self.record(label + " (Linux build)", linux == actual,
                         describe([windows_folder, text], cwd, linux, actual))
         return actual
-
-    def check_contains(self, label, lines, present, absent):
-        missing = [p for p in present if p not in lines]
-        unexpected = [p for p in absent if p in lines]
-        self.record(label, not missing and not unexpected,
-                    f"  should be listed but are not: {missing}\n"
-                    f"  should not be listed but are: {unexpected}\n")
 
     # --- groups ----------------------------------------------------------------
 
@@ -280,14 +264,6 @@ class Comparison:
             group()
             print(f"{name}: {self.passed - before[0]} passed, "
                   f"{len(self.failures) - before[1]} failed", flush=True)
-
-    def report(self):
-        for label, details in self.failures[:DIFFERENCES_SHOWN]:
-            print(f"\n=== {label}\n{details}")
-        if len(self.failures) > DIFFERENCES_SHOWN:
-            print(f"\n... and {len(self.failures) - DIFFERENCES_SHOWN} more differences")
-        print(f"\n{self.passed} passed, {len(self.failures)} failed")
-        return 1 if self.failures else 0
 
 
 def main(argv):
