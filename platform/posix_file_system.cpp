@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <unordered_set>
 
 #include "platform/listed_folder.h"
 #include "platform/sized_text_stream.h"
@@ -140,6 +141,7 @@ class PosixFolder : public ListedFolder {
         if (files == 0) break;
         if (!wanted(file)) continue;
         ahead_->Prefetch(file);
+        ahead_->fetched_ahead_.insert(file);
         --files;
       }
     } catch (const FileSystemError&) {
@@ -152,7 +154,7 @@ class PosixFolder : public ListedFolder {
   // it at once: nothing is held open, and the file is opened anew by name
   // when its turn comes, whatever happened to it meanwhile.
   void Prefetch(const std::string& name) override {
-    if (!disk_->busy()) return;
+    if (!disk_->busy() || fetched_ahead_.erase(name) > 0) return;
     const int fd = ::openat(fd_.get(), name.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) return;
     struct stat st;
@@ -250,6 +252,7 @@ class PosixFolder : public ListedFolder {
   std::shared_ptr<DiskActivity> disk_;  // shared by the folders of one run
   std::unique_ptr<PosixFolder> ahead_;  // a subfolder opened early
   std::string ahead_name_;
+  std::unordered_set<std::string> fetched_ahead_;  // files asked for when opened early
 };
 
 // Opens a folder as open(2) would, also when the path is longer than the

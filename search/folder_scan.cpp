@@ -30,10 +30,11 @@ void FolderScan::ScanFolder(Folder& start, std::string_view path) {
       levels_.pop_back();
       continue;
     }
-    platform::AppendName(path_, (*subfolders)[level.next_subfolder++]);
+    const std::string& name = (*subfolders)[level.next_subfolder++];
+    platform::AppendName(path_, name);
     std::unique_ptr<Folder> subfolder;
     try {
-      subfolder = level.folder->GetSubFolder((*subfolders)[level.next_subfolder - 1]);
+      subfolder = level.folder->GetSubFolder(name);
     } catch (const FileSystemError&) {
       skipped_.push_back(path_);
       continue;
@@ -60,10 +61,14 @@ bool FolderScan::Enter(Folder& folder) {
   for (const std::string& name : *files) {
     if (IsCandidateFile(name)) candidates.push_back(&name);
   }
-  for (std::size_t i = 0; i < candidates.size() && i < kFilesAnnouncedAhead; ++i) folder.Prefetch(*candidates[i]);
+  std::size_t announced = 0;
+  auto announce_until = [&](std::size_t end) {
+    for (; announced < end && announced < candidates.size(); ++announced) folder.Prefetch(*candidates[announced]);
+  };
+  announce_until(kFilesAnnouncedAhead);
   AnnounceNextFolder(folder);
   for (std::size_t i = 0; i < candidates.size(); ++i) {
-    if (i + kFilesAnnouncedAhead < candidates.size()) folder.Prefetch(*candidates[i + kFilesAnnouncedAhead]);
+    announce_until(i + 1 + kFilesAnnouncedAhead);
     ExamineFile(folder, *candidates[i]);
     lstFile_.RefreshIfDue();
   }
