@@ -63,6 +63,21 @@ click() {
   xdotool mousemove "$x" "$y" click "${@:2}" 1
   sleep 0.2
 }
+# Replaces a text box's text, and reads it back: keys an X server without a
+# window manager lost on their way (the window under the pointer takes them)
+# are typed again, so that a step never searches what was there before.
+enter_text() {
+  local attempt
+  for attempt in 1 2 3; do
+    click "$1"
+    press ctrl+a
+    typed "$2"
+    [ "$(probe text "$1")" = "$2" ] && return 0
+  done
+  fail "$1 holds \"$(probe text "$1")\", not \"$2\", after three tries"
+}
+# What the window shows, for a failure's message.
+window_state() { printf 'txtPercorso="%s" txtTesto="%s" rows="%s"' "$(probe text txtPercorso)" "$(probe text txtTesto)" "$(probe items | tr '\n' '|')"; }
 
 # --- the searched tree: the first hit's name has spaces, quotes, an
 # accented letter and shell syntax; files come before subfolders.
@@ -93,6 +108,8 @@ press ctrl+a
 typed "$(windows_path "$tree")"
 press Tab Tab
 typed alfa
+[ "$(probe text txtPercorso)" = "$(windows_path "$tree")" ] && [ "$(probe text txtTesto)" = alfa ] ||
+  fail "the keys did not go to txtPercorso, then past Trova to txtTesto: $(window_state)"
 press Return
 sleep 1
 [ -z "$(probe items)" ] || fail "Enter in a text box started a search"
@@ -113,15 +130,11 @@ echo "ok: Tab order, nothing from Enter in a text box or a double-click on the e
 
 # --- by mouse: a click on Trova searches again; a double-click on the
 # first row starts Notepad with exactly its path.
-click txtTesto
-press ctrl+a
-typed beta
+enter_text txtTesto beta
 click Command1
 wait_for rows_are "$(windows_path "$tree/altro.txt")" ||
   fail "a click on Trova did not list the one hit: $(probe items)"
-click txtTesto
-press ctrl+a
-typed alfa
+enter_text txtTesto alfa
 click Command1
 wait_for first_row_is "$(windows_path "$odd_name")" ||
   fail "a click on Trova did not list the hits: $(probe items)"
@@ -138,12 +151,10 @@ cmp -s "$work/expected" "$work/notepad.txt" || {
 echo "ok: Notepad, by its full path, received exactly the first row's path"
 
 # --- a missing folder: the Brenvo1 box, one OK button and no icon.
-click txtPercorso
-press ctrl+a
-typed "$(windows_path "$work/manca")"
+enter_text txtPercorso "$(windows_path "$work/manca")"
 click Command1
 timeout 15 xdotool search --sync --onlyvisible --name '^Brenvo1$' >/dev/null ||
-  fail "the Brenvo1 box did not appear for a missing folder"
+  fail "the Brenvo1 box did not appear for a missing folder: $(window_state)"
 box=$(probe box | head -n1)
 [ "$box" = "buttons=1 ok=1 icon=0 text=Impossibile trovare il percorso" ] || fail "the box is not as it should be: $box"
 echo "ok: a missing folder shows the Brenvo1 box: $box"
@@ -162,15 +173,11 @@ printf 'alfa\n' >"$locked/aperto.txt"
 wine "$probe_exe" hold "$(windows_path "$locked/chiuso.txt")" </dev/null >"$work/hold.out" 2>&1 &
 holder_pid=$!
 wait_for grep -qs holding "$work/hold.out" || fail "the file could not be held open: $(cat "$work/hold.out")"
-click txtPercorso
-press ctrl+a
-typed "$(windows_path "$locked")"
-click txtTesto
-press ctrl+a
-typed alfa
+enter_text txtPercorso "$(windows_path "$locked")"
+enter_text txtTesto alfa
 click Command1
 timeout 15 xdotool search --sync --onlyvisible --name '^Brenvo1$' >/dev/null ||
-  fail "no Brenvo1 box for an unreadable file"
+  fail "no Brenvo1 box for an unreadable file: $(window_state)"
 probe box >"$work/box"
 kill "$holder_pid" 2>/dev/null || true
 wait "$holder_pid" 2>/dev/null || true
@@ -221,12 +228,8 @@ echo "a search through $((size >> 20)) MiB, about 12 s for brenvo1-scan.exe"
 $x_probe count-opens "$long" probe.txt 12 150 >"$work/opens" &
 counter_pid=$!
 wait_for grep -qs watching "$work/opens" || fail "the open counter did not start"
-click txtPercorso
-press ctrl+a
-typed "$(windows_path "$long")"
-click txtTesto
-press ctrl+a
-typed "$text"
+enter_text txtPercorso "$(windows_path "$long")"
+enter_text txtTesto "$text"
 fresh_big_file "$size"
 click Command1
 # Windows marks a window as not responding after 5 s without a look at its

@@ -6,6 +6,7 @@
 //   window_probe frame                "X Y WIDTH HEIGHT" of the whole window
 //   window_probe center CONTROL       screen "X Y" of txtPercorso, Command1,
 //                                     txtTesto, lstFile or rowN (from 0)
+//   window_probe text CONTROL         the text of txtPercorso or txtTesto
 //   window_probe items                the list's rows, one a line (UTF-8)
 //   window_probe answers              exit 0 when the window is not hung
 //                                     and answers a message within 1 s
@@ -51,6 +52,13 @@ int Fail(const std::string& why) {
 }
 
 HWND Form() { return FindWindowW(nullptr, L"Scandilo"); }
+
+HWND ControlNamed(HWND form, const std::string& name) {
+  for (const Control& known : kControls) {
+    if (name == known.name) return GetDlgItem(form, known.id);
+  }
+  return nullptr;
+}
 
 // Memory in the window's process: a list view reads and writes the
 // structures of LVM_ messages at addresses of its own process.
@@ -111,10 +119,7 @@ int Center(HWND form, const std::string& name) {
     memory.Read(0, &place, sizeof place);
     MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&place), 2);
   } else {
-    HWND control = nullptr;
-    for (const Control& known : kControls) {
-      if (name == known.name) control = GetDlgItem(form, known.id);
-    }
+    const HWND control = ControlNamed(form, name);
     if (!control) return Fail("no control " + name);
     GetWindowRect(control, &place);
   }
@@ -192,6 +197,25 @@ int DescribeBox() {
   return 0;
 }
 
+// WM_GETTEXT, which Windows carries across processes; GetWindowText would
+// give another process's edit control's caption, not what was typed.
+int Text(HWND form, const std::string& name) {
+  const HWND control = ControlNamed(form, name);
+  DWORD_PTR length = 0;
+  if (!control || !SendMessageTimeoutW(control, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) {
+    return Fail("no text from " + name);
+  }
+  std::wstring text(length + 1, L'\0');
+  DWORD_PTR copied = 0;
+  if (!SendMessageTimeoutW(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG,
+                           5000, &copied)) {
+    return Fail("no text from " + name);
+  }
+  text.resize(copied);
+  Print(Wtf8Text(text));
+  return 0;
+}
+
 int Hold(const std::wstring& path) {
   const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return Fail("cannot open the file to hold");
@@ -221,6 +245,7 @@ int wmain(int argc, wchar_t** argv) {
   if (command == "client-size") return ClientSize(form);
   if (command == "frame") return Frame(form);
   if (command == "center" && argc == 3) return Center(form, Wtf8Text(argv[2]));
+  if (command == "text" && argc == 3) return Text(form, Wtf8Text(argv[2]));
   if (command == "items") return Items(form);
   if (command == "answers") return Answers(form);
   return Fail("unknown command");
