@@ -8,6 +8,8 @@
 #   fail MESSAGE                prints FAIL: MESSAGE and exits 1
 #   fault MESSAGE               prints FAIL: MESSAGE, counts it in failures
 #   expect_end_after_close PID  faults unless PID ends with status 0 within 4 s
+#   expect_one_open PID FILE    waits for the open counter PID, faults unless
+#                               the count it wrote last in FILE is 1
 
 x_server_pid=""
 
@@ -37,6 +39,19 @@ expect_end_after_close() {
   wait "$pid" || status=$?
   echo "ok: a close request during a search ended the program within 4 s"
   [ "$status" -eq 0 ] || fault "the program ended with status $status after a close during a search"
+}
+
+# After clicks and keys given during a search: the searched file was opened
+# by that one run, so the input was dropped, not replayed as more searches.
+expect_one_open() {
+  local opens
+  wait "$1" || fail "the open counter failed"
+  opens=$(tail -n1 "$2")
+  if [ "$opens" -eq 1 ]; then
+    echo "ok: two clicks and a key given during a search started nothing"
+  else
+    fault "probe.txt was opened $opens times, not once: input given during a search was replayed"
+  fi
 }
 
 x_session_require() {

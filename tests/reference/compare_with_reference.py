@@ -91,6 +91,16 @@ class Tally:
                     f"  should be listed but are not: {missing}\n"
                     f"  should not be listed but are: {unexpected}\n")
 
+    def run_groups(self, groups, only):
+        """Runs each named group of cases, or only the one named ONLY."""
+        for name, group in groups:
+            if only and only != name:
+                continue
+            before = (self.passed, len(self.failures))
+            group()
+            print(f"{name}: {self.passed - before[0]} passed, "
+                  f"{len(self.failures) - before[1]} failed", flush=True)
+
     def report(self):
         for label, details in self.failures[:DIFFERENCES_SHOWN]:
             print(f"\n=== {label}\n{details}")
@@ -189,13 +199,7 @@ class Comparison(Tally):
             ("scale", self.scale_cases),
             ("root", self.root_folder_cases),
         ]
-        for name, group in groups:
-            if only and only != name:
-                continue
-            before = (self.passed, len(self.failures))
-            group()
-            print(f"{name}: {self.passed - before[0]} passed, "
-                  f"{len(self.failures) - before[1]} failed", flush=True)
+        self.run_groups(groups, only)
 
     def contract_cases(self):
         folder = os.path.join(self.work, "contract")

@@ -257,13 +257,7 @@ class Comparison(Tally):
         groups = [("contract", self.contract_cases), ("project", self.project_cases),
                   ("chunks", self.chunk_cases), ("random", self.random_cases),
                   ("windows", self.windows_names_cases), ("console", self.console_cases)]
-        for name, group in groups:
-            if only and only != name:
-                continue
-            before = (self.passed, len(self.failures))
-            group()
-            print(f"{name}: {self.passed - before[0]} passed, "
-                  f"{len(self.failures) - before[1]} failed", flush=True)
+        self.run_groups(groups, only)
 
 
 def main(argv):
