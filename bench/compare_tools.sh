@@ -29,7 +29,7 @@ rounds=${3:-5}
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 build=${BRENVO1_BUILD:-$here/../build-bench}
-scan=${BRENVO1_SCAN:-$build/search/brenvo1-scan}
+scan=${BRENVO1_SCAN:-$build/scan/brenvo1-scan}
 floor=${READ_FLOOR:-$build/bench/read_floor}
 manifest=${MANIFEST:-${tree}.manifest}
 for program in "$scan" "$floor"; do

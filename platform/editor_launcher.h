@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/window_services.h"
+#include "platform/program_launcher.h"
 
 namespace brenvo1::platform {
 

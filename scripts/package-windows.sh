@@ -17,7 +17,7 @@ BUILD_DIR="$BUILD_DIR" scripts/test-windows.sh
 BUILD_DIR=$(cd "$BUILD_DIR" && pwd)
 
 # Nothing but Windows' own libraries may be needed next to the programs.
-for exe in "$BUILD_DIR/search/brenvo1-scan.exe" "$BUILD_DIR/window/win32/brenvo1.exe"; do
+for exe in "$BUILD_DIR/scan/brenvo1-scan.exe" "$BUILD_DIR/window/win32/brenvo1.exe"; do
   dlls=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z' | sort -u)
   for dll in $dlls; do
     case "$dll" in

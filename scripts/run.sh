@@ -8,4 +8,4 @@ scripts/deps.sh build
 BUILD_DIR=${BUILD_DIR:-build-run}
 cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release -DBRENVO1_TESTS=OFF >/dev/null
 cmake --build "$BUILD_DIR" -j"$(nproc)" --target brenvo1
-exec "$BUILD_DIR/window/brenvo1"
+exec "$BUILD_DIR/window/qt/brenvo1"

@@ -38,7 +38,7 @@ for ((i = 0; i < 100; i++)); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=":$(head -n1 "$work/display")"
 unset WAYLAND_DISPLAY QT_QPA_PLATFORM
 
-"$BUILD_DIR/window/brenvo1" >"$work/app.log" 2>&1 &
+"$BUILD_DIR/window/qt/brenvo1" >"$work/app.log" 2>&1 &
 app_pid=$!
 window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Scandilo$' | head -n1)
 

@@ -14,15 +14,16 @@ std::size_t BytesAroundAHit(const SearchText& text) { return 4 * text.size() + 8
 
 }  // namespace
 
-ContentMatcher::ContentMatcher(const SearchText& text, std::size_t chunk_size, std::function<void()> between_chunks)
+ContentMatcher::ContentMatcher(const SearchText& text, std::size_t chunk_size, std::function<bool()> go_on)
     : text_(text),
       reader_(chunk_size, BytesAroundAHit(text)),
-      between_chunks_(std::move(between_chunks)),
+      go_on_(std::move(go_on)),
       by_anchor_(text.has_anchor() && text.size() <= kLongestAnchoredText),
       anchors_{AnchorSearch(text, TextEncoding::Utf8OrWindows1252), AnchorSearch(text, TextEncoding::Utf16LE),
                AnchorSearch(text, TextEncoding::Utf16BE)} {}
 
 bool ContentMatcher::Contains(platform::TextStream& stream) {
+  stopped_ = false;
   if (text_.empty()) return !stream.AtEndOfStream();
   reader_.Begin(stream);
   const EncodingGuess guess = DetectEncoding({reader_.data(), std::min<std::size_t>(reader_.size(), 3)});
@@ -60,12 +61,15 @@ bool ContentMatcher::SearchCharacters(TextEncoding encoding, std::size_t text_st
       fed = end;
     }
   } while (NextChunk());
-  return search.Finish();
+  return !stopped_ && search.Finish();
 }
 
 bool ContentMatcher::NextChunk() {
   if (reader_.at_end()) return false;
-  if (between_chunks_) between_chunks_();
+  if (go_on_ && !go_on_()) {
+    stopped_ = true;
+    return false;
+  }
   return reader_.Advance();
 }
 

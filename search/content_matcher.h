@@ -16,13 +16,17 @@ namespace brenvo1::search {
 // grow with the file's size.
 class ContentMatcher {
  public:
-  // between_chunks, when given, is called after each chunk but the last, so
-  // that a window stays responsive while one large file is read.
+  // go_on, when given, is asked after each chunk but the last, so that a
+  // window stays responsive while one large file is read and a run can
+  // end in the middle of it; false stops reading there.
   explicit ContentMatcher(const SearchText& text, std::size_t chunk_size = kDefaultChunkSize,
-                          std::function<void()> between_chunks = nullptr);
+                          std::function<bool()> go_on = nullptr);
 
+  // False also when go_on stopped the reading (then stopped() is true).
   // Throws platform::FileSystemError when the stream cannot be read.
   bool Contains(platform::TextStream& stream);
+  // Whether the last Contains was stopped by go_on before the file's end.
+  bool stopped() const { return stopped_; }
 
   static constexpr std::size_t kDefaultChunkSize = 256 * 1024;
   // Texts up to this many characters are searched by their anchor; a
@@ -36,7 +40,8 @@ class ContentMatcher {
 
   const SearchText& text_;
   ChunkReader reader_;
-  std::function<void()> between_chunks_;
+  std::function<bool()> go_on_;
+  bool stopped_ = false;
   bool by_anchor_;
   std::array<AnchorSearch, 3> anchors_;  // by TextEncoding
 };

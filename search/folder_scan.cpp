@@ -9,21 +9,24 @@ namespace brenvo1::search {
 using platform::FileSystemError;
 using platform::Folder;
 
-FolderScan::FolderScan(platform::ListBox& lstFile, const SearchText& text)
-    : lstFile_(lstFile), matcher_(text, ContentMatcher::kDefaultChunkSize, [this] { lstFile_.RefreshIfDue(); }) {}
+FolderScan::FolderScan(SearchSink& sink, const SearchText& text, UnreadableEntries& unreadable)
+    : sink_(sink),
+      unreadable_(unreadable),
+      matcher_(text, ContentMatcher::kDefaultChunkSize, [this] { return sink_.GoOn(); }) {}
 
-void FolderScan::ScanFolder(Folder& start, std::string_view path) {
+bool FolderScan::ScanFolder(Folder& start, std::string_view path) {
   levels_.clear();
+  stopped_ = false;
   path_.assign(path);
   if (Enter(start)) levels_.push_back({nullptr, &start, path_.size()});
-  while (!levels_.empty()) {
+  while (!levels_.empty() && !stopped_) {
     Level& level = levels_.back();
     path_.resize(level.path_size);
     const std::vector<std::string>* subfolders = nullptr;
     try {
       subfolders = &level.folder->SubFolders();
     } catch (const FileSystemError&) {
-      skipped_.push_back(path_);
+      unreadable_.Add(path_);
     }
     level.subfolders = subfolders;
     if (subfolders == nullptr || level.next_subfolder >= subfolders->size()) {
@@ -36,7 +39,7 @@ void FolderScan::ScanFolder(Folder& start, std::string_view path) {
     try {
       subfolder = level.folder->GetSubFolder(name);
     } catch (const FileSystemError&) {
-      skipped_.push_back(path_);
+      unreadable_.Add(path_);
       continue;
     }
     if (subfolder && Enter(*subfolder)) {
@@ -44,6 +47,7 @@ void FolderScan::ScanFolder(Folder& start, std::string_view path) {
       levels_.push_back({std::move(subfolder), entered, path_.size()});
     }
   }
+  return !stopped_;
 }
 
 bool FolderScan::Enter(Folder& folder) {
@@ -52,7 +56,7 @@ bool FolderScan::Enter(Folder& folder) {
   try {
     files = &folder.Files();
   } catch (const FileSystemError&) {
-    skipped_.push_back(path_);
+    unreadable_.Add(path_);
     return false;
   }
   // The service is told which files come next, so that the disk can be
@@ -70,7 +74,10 @@ bool FolderScan::Enter(Folder& folder) {
   for (std::size_t i = 0; i < candidates.size(); ++i) {
     announce_until(i + 1 + kFilesAnnouncedAhead);
     ExamineFile(folder, *candidates[i]);
-    lstFile_.RefreshIfDue();
+    if (stopped_ || !sink_.GoOn()) {
+      stopped_ = true;
+      return false;
+    }
   }
   return true;
 }
@@ -98,12 +105,13 @@ void FolderScan::ExamineFile(Folder& folder, const std::string& name) {
     }
     const bool hit = matcher_.Contains(*stream);
     stream->Close();
-    if (hit) {
-      lstFile_.AddItem(platform::JoinPath(path_, name));
-      lstFile_.Refresh();
+    if (matcher_.stopped()) {
+      stopped_ = true;
+    } else if (hit) {
+      sink_.Hit(platform::JoinPath(path_, name));
     }
   } catch (const FileSystemError&) {
-    skipped_.push_back(platform::JoinPath(path_, name));
+    unreadable_.Add(platform::JoinPath(path_, name));
   }
 }
 

@@ -7,30 +7,31 @@
 #include <vector>
 
 #include "platform/file_system.h"
-#include "platform/window_services.h"
 #include "search/content_matcher.h"
+#include "search/search_sink.h"
 #include "search/search_text.h"
+#include "search/unreadable_entries.h"
 
 namespace brenvo1::search {
 
 // Walks a folder tree depth first, pre-order: a folder's files, in the
 // service's order, then each subfolder's whole tree in turn. Every file with
 // a candidate extension is read, and the full path of each one whose text
-// holds the search text is appended to the result list at once.
+// holds the search text goes to the sink at once. The sink is asked after
+// every file, and between the chunks of a large one, whether to go on.
 //
-// An entry that cannot be read is skipped and remembered, so that one
+// An entry that cannot be read is skipped and counted, so that one
 // locked file does not cost the hits of the rest of the tree. No folder is
 // entered twice in one scan, however many links lead to it: the first path
 // that reaches it in walk order is the one listed, and link loops end.
 class FolderScan {
  public:
-  FolderScan(platform::ListBox& lstFile, const SearchText& text);
+  // Unreadable entries are added to unreadable, in walk order.
+  FolderScan(SearchSink& sink, const SearchText& text, UnreadableEntries& unreadable);
 
   // path is the start folder's full path, as its entries are listed under.
-  void ScanFolder(platform::Folder& start, std::string_view path);
-
-  // Full paths of the entries that could not be read, in walk order.
-  const std::vector<std::string>& skipped() const { return skipped_; }
+  // False when the sink stopped the walk.
+  bool ScanFolder(platform::Folder& start, std::string_view path);
 
   // How many of a folder's candidate files the service hears of before
   // they are opened.
@@ -48,19 +49,21 @@ class FolderScan {
     std::size_t next_subfolder = 0;
   };
 
-  // False when the folder was entered before or cannot be listed.
+  // Examines the folder's files. False when it was entered before or
+  // cannot be listed, or when the sink stopped the walk (stopped_).
   bool Enter(platform::Folder& folder);
   void AnnounceNextFolder(platform::Folder& folder);
   void ExamineFile(platform::Folder& folder, const std::string& name);
 
-  platform::ListBox& lstFile_;
+  SearchSink& sink_;
+  UnreadableEntries& unreadable_;
+  bool stopped_ = false;
   ContentMatcher matcher_;
   // The path of the folder being examined; names are pushed and popped as
   // the walk goes down and up, so memory follows the longest path only.
   std::string path_;
   std::vector<Level> levels_;
   std::unordered_set<platform::FolderIdentity, platform::FolderIdentityHash> entered_;
-  std::vector<std::string> skipped_;
 };
 
 }  // namespace brenvo1::search

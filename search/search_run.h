@@ -1,43 +1,35 @@
 #pragma once
 
-// One search run: what a click on "Trova" does. It empties the result list,
-// checks the folder path, walks the folder tree and lists every candidate
-// file whose text holds the search text.
+// One search run: the folder path and the search text in, each hit out to
+// a sink as it is found, and at the end what happened.
 
-#include <string>
 #include <string_view>
-#include <vector>
 
 #include "platform/file_system.h"
-#include "platform/window_services.h"
+#include "search/search_sink.h"
+#include "search/unreadable_entries.h"
 
 namespace brenvo1::search {
 
-// "File o cartelle non leggibili: N"
-std::string UnreadableEntriesMessage(std::size_t count);
-
-// The window controls a search run reads and writes.
-struct SearchControls {
-  platform::ApplicationPointer& screen;
-  const platform::TextBox& txtPercorso;
-  const platform::TextBox& txtTesto;
-  platform::ListBox& lstFile;
-  platform::MessageBox& messageBox;
-};
-
 enum class RunStatus {
   Completed,           // every entry was read
-  FolderMissing,       // the folder path names no folder; the box said so
-  CompletedWithSkips,  // some entries could not be read; the box listed them
+  FolderMissing,       // the folder path names no folder; nothing was read
+  CompletedWithSkips,  // some entries could not be read: see unreadable
+  Abandoned,           // the sink said to stop; what was reported stands
 };
 
 struct RunOutcome {
   RunStatus status = RunStatus::Completed;
-  std::vector<std::string> skipped;  // full paths of unreadable entries
+  UnreadableEntries unreadable;  // also kept for an abandoned run
 };
 
-// Runs one search. The busy pointer is shown for the whole run and reset
-// on every way out, exceptions included.
-RunOutcome Command1_Click(const SearchControls& controls, platform::FileSystemService& fileSystem);
+// Walks the folder that folder_path names as the file system opens it,
+// depth first, and reports to sink the full path of every candidate file
+// whose text holds search_text (UTF-8; bytes that are not are taken as
+// Windows-1252, as in files). An entry that cannot be read is skipped,
+// counted, and the walk goes on. Throws only what the file system or the
+// sink throw beyond FileSystemError (out of memory, a sink's own failure).
+RunOutcome RunSearch(std::string_view folder_path, std::string_view search_text,
+                     platform::FileSystemService& file_system, SearchSink& sink);
 
 }  // namespace brenvo1::search

@@ -1,29 +1,31 @@
+// The search run alone: what it reports to its sink, in which order, what
+// it opens, and what it counts as unreadable.
+
 #include "search/search_run.h"
 
 #include <gtest/gtest.h>
 
 #include "search/folder_scan.h"
 #include "tests/fake_file_system.h"
-#include "tests/fake_window.h"
+#include "tests/recording_sink.h"
 
 namespace brenvo1::search {
 namespace {
 
-using platform::MousePointer;
 using testing::FakeFileSystem;
-using testing::FakeWindow;
+using testing::RecordingSink;
 using Items = std::vector<std::string>;
 
 class SearchRunTest : public ::testing::Test {
  protected:
   RunOutcome Run(const std::string& folder, const std::string& text) {
-    window.txtPercorso.text = folder;
-    window.txtTesto.text = text;
-    return Command1_Click(window.controls(), fs);
+    sink = RecordingSink();
+    return RunSearch(folder, text, fs, sink);
   }
+  const Items& hits() const { return sink.hits; }
 
   FakeFileSystem fs;
-  FakeWindow window;
+  RecordingSink sink;
 };
 
 TEST_F(SearchRunTest, ListsFilesBeforeSubfoldersDepthFirstInTheServicesOrder) {
@@ -34,16 +36,15 @@ TEST_F(SearchRunTest, ListsFilesBeforeSubfoldersDepthFirstInTheServicesOrder) {
   fs.AddFolder("/w/a");
   fs.AddFile("/w/a/q.cls", "ciao!");
   fs.AddFile("/w/a.txt", "ciao");
-  Run("/w", "ciao");
-  EXPECT_EQ(window.items, (Items{"/w/z.txt", "/w/a.txt", "/w/b/y.frm", "/w/b/deep/x.bas", "/w/a/q.cls"}));
-  EXPECT_TRUE(window.boxes.empty());
+  EXPECT_EQ(Run("/w", "ciao").status, RunStatus::Completed);
+  EXPECT_EQ(hits(), (Items{"/w/z.txt", "/w/a.txt", "/w/b/y.frm", "/w/b/deep/x.bas", "/w/a/q.cls"}));
 }
 
 TEST_F(SearchRunTest, StartFolderFilesComeBeforeSubfolderFiles) {
   fs.AddFile("/w/sub/b.txt", "testo");
   fs.AddFile("/w/a.txt", "testo");
   Run("/w", "testo");
-  EXPECT_EQ(window.items, (Items{"/w/a.txt", "/w/sub/b.txt"}));
+  EXPECT_EQ(hits(), (Items{"/w/a.txt", "/w/sub/b.txt"}));
 }
 
 TEST_F(SearchRunTest, OnlyCandidateFilesAreOpened) {
@@ -54,16 +55,15 @@ TEST_F(SearchRunTest, OnlyCandidateFilesAreOpened) {
   fs.AddFile("/w/a.b.Bas", "ciao");
   fs.AddFile("/w/.frm", "ciao");
   Run("/w", "ciao");
-  EXPECT_EQ(window.items, (Items{"/w/Notes.TXT", "/w/a.b.Bas", "/w/.frm"}));
+  EXPECT_EQ(hits(), (Items{"/w/Notes.TXT", "/w/a.b.Bas", "/w/.frm"}));
   EXPECT_EQ(fs.opened(), (Items{"/w/Notes.TXT", "/w/a.b.Bas", "/w/.frm"}));
 }
 
 TEST_F(SearchRunTest, FolderWithNothingToExamineOpensNothing) {
   fs.AddFile("/w/image.png", "ciao");
   const RunOutcome outcome = Run("/w", "ciao");
-  EXPECT_TRUE(window.items.empty());
+  EXPECT_TRUE(hits().empty());
   EXPECT_TRUE(fs.opened().empty());
-  EXPECT_TRUE(window.boxes.empty());
   EXPECT_EQ(outcome.status, RunStatus::Completed);
 }
 
@@ -72,49 +72,19 @@ TEST_F(SearchRunTest, EmptyFilesAreNeverListedAndEmptyTextListsTheRest) {
   fs.AddFile("/w/full.txt", "x");
   fs.AddFile("/w/sub/also.bas", "\n");
   Run("/w", "");
-  EXPECT_EQ(window.items, (Items{"/w/full.txt", "/w/sub/also.bas"}));
+  EXPECT_EQ(hits(), (Items{"/w/full.txt", "/w/sub/also.bas"}));
   Run("/w", "x");
-  EXPECT_EQ(window.items, (Items{"/w/full.txt"}));
+  EXPECT_EQ(hits(), (Items{"/w/full.txt"}));
   EXPECT_EQ(fs.open_streams(), 0);  // every stream was closed
 }
 
-TEST_F(SearchRunTest, EachHitIsShownAtOnce) {
-  fs.AddFile("/w/a.txt", "hit");
-  fs.AddFile("/w/b.txt", "miss");
-  fs.AddFile("/w/c.txt", "hit");
-  Run("/w", "hit");
-  EXPECT_EQ(window.events, (Items{"clear", "refresh", "add", "refresh", "add", "refresh", "finish"}));
-}
-
-TEST_F(SearchRunTest, SecondRunReplacesTheFirst) {
+TEST_F(SearchRunTest, MissingFolderReadsNothing) {
   fs.AddFile("/w/a.txt", "abc");
-  fs.AddFile("/w/s/b.txt", "ABC");
-  Run("/w", "abc");
-  const Items first = window.items;
-  Run("/w", "abc");
-  EXPECT_EQ(window.items, first);
-  EXPECT_EQ(window.items.size(), 2u);
-}
-
-TEST_F(SearchRunTest, MissingFolderEmptiesTheListAndSaysSoOnce) {
-  fs.AddFile("/w/a.txt", "abc");
-  Run("/w", "abc");
-  ASSERT_EQ(window.items.size(), 1u);
   const RunOutcome outcome = Run("/nowhere", "abc");
   EXPECT_EQ(outcome.status, RunStatus::FolderMissing);
-  EXPECT_TRUE(window.items.empty());
-  ASSERT_EQ(window.boxes.size(), 1u);
-  EXPECT_EQ(window.boxes[0].text, "Impossibile trovare il percorso");
-  EXPECT_TRUE(window.boxes[0].details.empty());
-  // The busy pointer stays while the box is up and goes after it.
-  EXPECT_EQ(window.boxes[0].pointer_while_shown, MousePointer::Hourglass);
-  EXPECT_EQ(window.pointer, MousePointer::Default);
-}
-
-TEST_F(SearchRunTest, PointerIsBusyDuringTheRunAndResetAfter) {
-  fs.AddFile("/w/a.txt", "abc");
-  Run("/w", "abc");
-  EXPECT_EQ(window.pointer_history, (std::vector<MousePointer>{MousePointer::Hourglass, MousePointer::Default}));
+  EXPECT_TRUE(hits().empty());
+  EXPECT_TRUE(outcome.unreadable.empty());
+  EXPECT_TRUE(fs.opened().empty());
 }
 
 TEST_F(SearchRunTest, UnreadableEntriesAreSkippedAndReportedOnce) {
@@ -129,14 +99,10 @@ TEST_F(SearchRunTest, UnreadableEntriesAreSkippedAndReportedOnce) {
   fs.FailList("/w/closed");
   fs.FailGetFolder("/w/gone");
   const RunOutcome outcome = Run("/w", "hit");
-  EXPECT_EQ(window.items, (Items{"/w/a.txt", "/w/ok/z.txt"}));
+  EXPECT_EQ(hits(), (Items{"/w/a.txt", "/w/ok/z.txt"}));
   EXPECT_EQ(outcome.status, RunStatus::CompletedWithSkips);
-  const Items skipped{"/w/locked.txt", "/w/broken.txt", "/w/closed", "/w/gone"};
-  EXPECT_EQ(outcome.skipped, skipped);
-  ASSERT_EQ(window.boxes.size(), 1u);
-  EXPECT_EQ(window.boxes[0].text, "File o cartelle non leggibili: 4");
-  EXPECT_EQ(window.boxes[0].details, skipped);
-  EXPECT_EQ(window.pointer, MousePointer::Default);
+  EXPECT_EQ(outcome.unreadable.paths(), (Items{"/w/locked.txt", "/w/broken.txt", "/w/closed", "/w/gone"}));
+  EXPECT_EQ(outcome.unreadable.count(), 4u);
   EXPECT_EQ(fs.open_streams(), 0);
 }
 
@@ -144,10 +110,8 @@ TEST_F(SearchRunTest, StartFolderThatCannotBeOpenedIsReported) {
   fs.AddFile("/w/a.txt", "hit");
   fs.FailGetFolder("/w");
   const RunOutcome outcome = Run("/w", "hit");
-  EXPECT_EQ(outcome.skipped, (Items{"/w"}));
-  ASSERT_EQ(window.boxes.size(), 1u);
-  EXPECT_EQ(window.boxes[0].text, "File o cartelle non leggibili: 1");
-  EXPECT_EQ(window.pointer, MousePointer::Default);
+  EXPECT_EQ(outcome.status, RunStatus::CompletedWithSkips);
+  EXPECT_EQ(outcome.unreadable.paths(), (Items{"/w"}));
 }
 
 // The service hears of every candidate file before it is opened, in the
@@ -205,27 +169,62 @@ TEST_F(SearchRunTest, EveryFolderIsSearchedOnce) {
   fs.AddFile("/w/zeta/c.txt", "hit");
   fs.AddFolderLink("/w/alias/z", "/w/zeta");  // reached first through the link
   Run("/w", "hit");
-  EXPECT_EQ(window.items, (Items{"/w/a.txt", "/w/alias/z/c.txt", "/w/sub/b.txt"}));
+  EXPECT_EQ(hits(), (Items{"/w/a.txt", "/w/alias/z/c.txt", "/w/sub/b.txt"}));
 }
 
 TEST_F(SearchRunTest, SearchTextIsMatchedCaselessly) {
   fs.AddFile("/w/a.txt", "xxABCxx");
   fs.AddFile("/w/b.txt", "CITT\xc0");  // Windows-1252
   Run("/w", "abc");
-  EXPECT_EQ(window.items, (Items{"/w/a.txt"}));
+  EXPECT_EQ(hits(), (Items{"/w/a.txt"}));
   Run("/w", "citt\xc3\xa0");
-  EXPECT_EQ(window.items, (Items{"/w/b.txt"}));
+  EXPECT_EQ(hits(), (Items{"/w/b.txt"}));
 }
 
 TEST_F(SearchRunTest, SmallReadsFindTheSameHits) {
   fs.SetReadSize(1);
   fs.AddFile("/w/a.txt", std::string(300000, '.') + "CITT\xc3\x80" + std::string(10, '.'));
   Run("/w", "citt\xc3\xa0");
-  EXPECT_EQ(window.items, (Items{"/w/a.txt"}));
+  EXPECT_EQ(hits(), (Items{"/w/a.txt"}));
 }
 
-TEST(UnreadableEntriesMessage, NamesTheCount) {
-  EXPECT_EQ(UnreadableEntriesMessage(3), "File o cartelle non leggibili: 3");
+// The sink's "go on?" comes after every file and between the chunks of a
+// large one; a "no" ends the run there, with nothing more read or reported.
+TEST_F(SearchRunTest, SinkStopsTheRunBetweenFilesAndWithinALargeFile) {
+  fs.AddFile("/w/a.txt", "hit");
+  fs.AddFile("/w/b.txt", std::string(3 * ContentMatcher::kDefaultChunkSize, '.') + "hit");
+  fs.AddFile("/w/c.txt", "hit");
+  fs.AddFile("/w/sub/d.txt", "hit");
+  sink.stop_after_looks = 0;  // at the first look, after a.txt
+  RunOutcome outcome = RunSearch("/w", "hit", fs, sink);
+  EXPECT_EQ(outcome.status, RunStatus::Abandoned);
+  EXPECT_EQ(sink.hits, Items{"/w/a.txt"});
+  EXPECT_EQ(fs.opened(), Items{"/w/a.txt"});
+
+  sink = RecordingSink();
+  sink.stop_after_looks = 1;  // at the next look, within b.txt
+  outcome = RunSearch("/w", "hit", fs, sink);
+  EXPECT_EQ(outcome.status, RunStatus::Abandoned);
+  EXPECT_EQ(sink.hits, Items{"/w/a.txt"});
+  EXPECT_EQ(fs.opened(), (Items{"/w/a.txt", "/w/a.txt", "/w/b.txt"}));
+  EXPECT_EQ(fs.open_streams(), 0);
+}
+
+// However many entries fail, each is counted and only the first few
+// thousand paths are kept.
+TEST_F(SearchRunTest, UnreadableEntriesAreAllCountedButBoundedInMemory) {
+  const std::size_t failing = UnreadableEntries::kKeptPaths + 3;
+  for (std::size_t i = 0; i < failing; ++i) {
+    const std::string path = "/w/f" + std::to_string(100000 + i) + ".txt";
+    fs.AddFile(path, "hit");
+    fs.FailOpen(path);
+  }
+  const RunOutcome outcome = Run("/w", "hit");
+  EXPECT_EQ(outcome.status, RunStatus::CompletedWithSkips);
+  EXPECT_EQ(outcome.unreadable.count(), failing);
+  ASSERT_EQ(outcome.unreadable.paths().size(), UnreadableEntries::kKeptPaths);
+  EXPECT_EQ(outcome.unreadable.paths().front(), "/w/f100000.txt");
+  EXPECT_EQ(outcome.unreadable.not_kept(), 3u);
 }
 
 }  // namespace

@@ -1,30 +1,24 @@
 #include "window/open_result.h"
 
+#include <exception>
 #include <string>
 
-#include "platform/window_texts.h"
+#include "window/window_texts.h"
 
 namespace brenvo1::window {
 
-void OpenCurrentResult(const ResultControls& controls, platform::ProgramLauncher& launcher) {
-  const platform::ListBox& lstFile = controls.lstFile;
+void OpenCurrentResult(const ListBox& lstFile, MessageBox& messageBox, platform::ProgramLauncher& launcher) {
   try {
     if (!(lstFile.ListIndex() > -1)) return;
     if (!lstFile.Selected(lstFile.ListIndex())) return;
     const std::string path = lstFile.List(lstFile.ListIndex());
-    if (!launcher.OpenInTextEditor(path)) controls.messageBox.Show(platform::texts::kEditorFailedMessage);
+    if (!launcher.OpenInTextEditor(path)) messageBox.Show(texts::kEditorFailedMessage);
   } catch (const std::exception& error) {
-    ShowError(controls, platform::texts::kFailedMessage, error);
-  }
-}
-
-void ShowError(const ResultControls& controls, std::string_view prefix, const std::exception& error) {
-  controls.screen.SetMousePointer(platform::MousePointer::Default);
-  controls.lstFile.FinishRefresh();
-  try {
-    controls.messageBox.Show(std::string(prefix) + error.what());
-  } catch (...) {
-    // Out of memory even for the box: the window goes on as it is.
+    try {
+      messageBox.Show(std::string(texts::kFailedMessage) + error.what());
+    } catch (const std::exception&) {
+      // Out of memory even for the box: the window goes on as it is.
+    }
   }
 }
 

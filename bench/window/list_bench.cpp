@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/qt/qt_list_box.h"
+#include "window/qt/qt_list_box.h"
 
 namespace {
 
@@ -21,7 +21,7 @@ using Milliseconds = std::chrono::duration<double, std::milli>;
 
 std::string ItemPath(int n) { return "/home/utente/Lavori/Gestionale/Moduli/file" + std::to_string(n) + ".bas"; }
 
-double BestPaintMs(brenvo1::platform::QtListBox& list) {
+double BestPaintMs(brenvo1::window::QtListBox& list) {
   double best = 1e9;
   for (int round = 0; round < 9; ++round) {
     list.viewport()->update();
@@ -32,9 +32,8 @@ double BestPaintMs(brenvo1::platform::QtListBox& list) {
   return best;
 }
 
-int LongRow(brenvo1::platform::QtListBox& list, std::size_t bytes) {
+int LongRow(brenvo1::window::QtListBox& list, std::size_t bytes) {
   for (int n = 0; n < 30; ++n) list.AddItem(ItemPath(n));
-  list.FinishRefresh();
   list.Refresh();
   const double shortRows = BestPaintMs(list);
   std::string longPath = "/home/utente/";
@@ -43,7 +42,6 @@ int LongRow(brenvo1::platform::QtListBox& list, std::size_t bytes) {
   list.Clear();
   for (int n = 0; n < 30; ++n) list.AddItem(n == 5 ? longPath : ItemPath(n));
   list.Refresh();
-  list.FinishRefresh();
   const double withLongRow = BestPaintMs(list);
   std::printf("paint, 30 short rows: %.3f ms; with one row of %zu bytes: %.3f ms\n", shortRows, longPath.size(),
               withLongRow);
@@ -58,7 +56,7 @@ int main(int argc, char* argv[]) {
   int qtArgc = 1;
   QApplication application(qtArgc, argv);
 
-  brenvo1::platform::QtListBox list;
+  brenvo1::window::QtListBox list;
   list.setGeometry(8, 80, 449, 446);
   list.show();
   QCoreApplication::processEvents();
@@ -82,7 +80,6 @@ int main(int argc, char* argv[]) {
       list.AddItem(ItemPath(count++));
       const auto before = std::chrono::steady_clock::now();
       list.Refresh();
-      list.FinishRefresh();
       bestPaint = std::min(bestPaint, Milliseconds(std::chrono::steady_clock::now() - before).count());
     }
     std::printf("%9d %16.3f %18.3f\n", count, perAppend, bestPaint);

@@ -11,7 +11,7 @@
 #include <fstream>
 #include <string>
 
-#include "platform/qt/qt_list_box.h"
+#include "window/qt/qt_list_box.h"
 
 namespace {
 
@@ -40,7 +40,7 @@ int main(int argc, char* argv[]) {
   int qtArgc = 1;
   QApplication application(qtArgc, argv);
 
-  brenvo1::platform::QtListBox list;
+  brenvo1::window::QtListBox list;
   list.setGeometry(8, 80, 449, 446);
   list.show();
   QCoreApplication::processEvents();
@@ -50,12 +50,12 @@ int main(int argc, char* argv[]) {
   list.Refresh();
   const long before = PeakResidentKiB();
 
+  // Painted now and then, as a run's frames would.
   for (long n = 0; n < items; ++n) {
     list.AddItem(ItemPath(n, pathBytes));
-    list.Refresh();
-    list.RefreshIfDue();
+    if (n % 10000 == 0) list.Refresh();
   }
-  list.FinishRefresh();
+  list.Refresh();
   const long after = PeakResidentKiB();
 
   const double perItem = (static_cast<double>(after - before) * 1024.0 - static_cast<double>(items * pathBytes)) /

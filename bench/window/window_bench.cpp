@@ -12,9 +12,9 @@
 #include <iostream>
 #include <string>
 
-#include "platform/qt/qt_list_box.h"
-#include "platform/qt/qt_text_box.h"
-#include "window/form1.h"
+#include "window/qt/qt_list_box.h"
+#include "window/qt/qt_text_box.h"
+#include "window/qt/form1.h"
 
 int main(int argc, char* argv[]) {
   if (argc != 3) {
@@ -28,10 +28,10 @@ int main(int argc, char* argv[]) {
   brenvo1::window::Form1 form;
   form.show();
   QCoreApplication::processEvents();
-  auto* txtPercorso = form.findChild<brenvo1::platform::QtTextBox*>(QStringLiteral("txtPercorso"));
-  auto* txtTesto = form.findChild<brenvo1::platform::QtTextBox*>(QStringLiteral("txtTesto"));
+  auto* txtPercorso = form.findChild<brenvo1::window::QtTextBox*>(QStringLiteral("txtPercorso"));
+  auto* txtTesto = form.findChild<brenvo1::window::QtTextBox*>(QStringLiteral("txtTesto"));
   auto* Command1 = form.findChild<QPushButton*>(QStringLiteral("Command1"));
-  auto* lstFile = form.findChild<brenvo1::platform::QtListBox*>(QStringLiteral("lstFile"));
+  auto* lstFile = form.findChild<brenvo1::window::QtListBox*>(QStringLiteral("lstFile"));
   txtPercorso->setText(QString::fromLocal8Bit(argv[1]));
   txtTesto->setText(QString::fromLocal8Bit(argv[2]));
 

@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/window_services.h"
+#include "platform/program_launcher.h"
 
 namespace brenvo1::platform::win32 {
 

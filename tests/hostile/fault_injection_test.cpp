@@ -26,8 +26,8 @@
 namespace brenvo1::testing {
 namespace {
 
-using platform::MousePointer;
 using search::RunOutcome;
+using window::MousePointer;
 using search::RunStatus;
 using Items = std::vector<std::string>;
 
@@ -84,7 +84,11 @@ class FaultInjectionTest : public ::testing::Test {
     window.txtTesto.text = "trovami";
   }
 
-  RunOutcome Run() { return search::Command1_Click(window.controls(), fs); }
+  RunOutcome Run() {
+    std::optional<RunOutcome> outcome = command->Run();
+    EXPECT_TRUE(outcome.has_value());
+    return outcome ? std::move(*outcome) : RunOutcome{};
+  }
 
   // The run with nothing failing, for reference.
   void RunWhole() {
@@ -129,6 +133,7 @@ class FaultInjectionTest : public ::testing::Test {
   platform::PosixFileSystem posix;
   FaultInjectingFileSystem fs{posix};
   StampingWindow window{fs};
+  std::unique_ptr<window::RunCommand> command = MakeRunCommand(window, fs);
   int descriptors_before = OpenDescriptorCount();
   Items whole_items;
   std::vector<std::size_t> whole_stamps;
@@ -176,7 +181,7 @@ TEST_F(FaultInjectionTest, EveryFailedCallSkipsExactlyItsEntry) {
       }
       EXPECT_EQ(window.items, expected);
       EXPECT_EQ(outcome.status, RunStatus::CompletedWithSkips);
-      EXPECT_EQ(outcome.skipped, Items{call.entry});
+      EXPECT_EQ(outcome.unreadable.paths(), Items{call.entry});
       ASSERT_EQ(window.boxes.size(), 1u);
       EXPECT_EQ(window.boxes[0].text, "File o cartelle non leggibili: 1");
       EXPECT_EQ(window.boxes[0].details, Items{call.entry});
@@ -197,7 +202,7 @@ TEST_F(FaultInjectionTest, EveryFileFailingToOpenIsNamedInWalkOrder) {
   ResetWindow();
   const RunOutcome outcome = Run();
   EXPECT_TRUE(window.items.empty());
-  EXPECT_EQ(outcome.skipped, opened);
+  EXPECT_EQ(outcome.unreadable.paths(), opened);
   ASSERT_EQ(window.boxes.size(), 1u);
   EXPECT_EQ(window.boxes[0].text, "File o cartelle non leggibili: " + std::to_string(opened.size()));
   EXPECT_EQ(window.boxes[0].details, opened);
@@ -292,7 +297,7 @@ TEST_F(FaultInjectionTest, EntriesChangingAfterTheListing) {
       return std::find(c.lost.begin(), c.lost.end(), item) == c.lost.end();
     });
     EXPECT_EQ(window.items, expected);
-    EXPECT_EQ(outcome.skipped, c.skipped);
+    EXPECT_EQ(outcome.unreadable.paths(), c.skipped);
     if (c.skipped.empty()) {
       EXPECT_TRUE(window.boxes.empty());
     } else {

@@ -29,11 +29,19 @@ struct BoxSeen {
   bool modal = false;
 };
 
-// Looks at the modal box from inside its own event loop, then closes it
-// with its OK button, as the user would.
-void LookAtNextBox(BoxSeen& seen) {
-  QTimer::singleShot(0, [&seen] {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+// Whether keys typed into the window while a box is shown are dropped.
+bool WindowTakesNoInput(QWidget* form) {
+  auto* text = form->findChild<QLineEdit*>(QStringLiteral("txtTesto"));
+  const QString before = text->text();
+  QTest::keyClicks(text, QStringLiteral("xyz"));
+  return text->text() == before;
+}
+
+// Looks at the box from inside its own event loop, then closes it with its
+// OK button, as the user would.
+void LookAtNextBox(BoxSeen& seen, QWidget* form = nullptr) {
+  QTimer::singleShot(0, [&seen, form] {
+    auto* box = brenvo1::testing::ShownBox();
     if (box == nullptr) return;
     seen.shown = true;
     seen.title = box->windowTitle();
@@ -41,7 +49,7 @@ void LookAtNextBox(BoxSeen& seen) {
     seen.icon = box->icon();
     seen.buttonCount = box->buttons().size();
     seen.okButton = box->button(QMessageBox::Ok) != nullptr;
-    seen.modal = box->isModal();
+    seen.modal = form != nullptr && WindowTakesNoInput(form);
     const QCursor* pointer = QGuiApplication::overrideCursor();
     seen.busyPointer = pointer != nullptr && pointer->shape() == Qt::WaitCursor;
     if (QAbstractButton* ok = box->button(QMessageBox::Ok)) {
@@ -121,7 +129,7 @@ class Form1SearchTest : public QObject {
 
     controls.txtPercorso->setText(tree_.path() + QStringLiteral("/nowhere"));
     BoxSeen seen;
-    LookAtNextBox(seen);
+    LookAtNextBox(seen, &form);
     controls.Command1->click();
 
     QVERIFY(seen.shown);
@@ -195,7 +203,8 @@ class Form1SearchTest : public QObject {
   }
 
   // A close request reaches the window during a run, which ends quietly at
-  // the next examined file instead of searching on or reporting a failure.
+  // its first look at the desktop instead of searching on or reporting a
+  // failure; the window then closes.
   void closingTheWindowAbandonsTheRun() {
     QTemporaryDir folder;
     const std::string root = folder.path().toStdString();
@@ -204,18 +213,16 @@ class Form1SearchTest : public QObject {
     Form1Controls controls(form);
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
-    // Every examined file then lets the window answer its desktop.
-    auto now = brenvo1::platform::QtListBox::Clock::now();
-    controls.lstFile->SetClock([&now] { return now += std::chrono::milliseconds(20); });
     controls.txtPercorso->setText(folder.path());
     controls.txtTesto->setText(QStringLiteral("ciao"));
     QMetaObject::invokeMethod(&form, &QWidget::close, Qt::QueuedConnection);
     BoxSeen seen;
     QTimer boxWatch;
     boxWatch.callOnTimeout([&seen] {
-      if (QApplication::activeModalWidget() == nullptr) return;
-      seen.shown = true;
-      QApplication::activeModalWidget()->close();
+      if (QMessageBox* box = brenvo1::testing::ShownBox()) {
+        seen.shown = true;
+        box->close();
+      }
     });
     boxWatch.start(50);
 
@@ -225,6 +232,25 @@ class Form1SearchTest : public QObject {
     QCOMPARE(controls.lstFile->ListCount(), 1);
     QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
     QVERIFY(!seen.shown);
+  }
+
+  // A close request while the end-of-run box is shown dismisses the box and
+  // closes the window (the real X server test sends the window manager's).
+  void closingTheWindowDuringItsBoxClosesBoth() {
+    Form1 form;
+    Form1Controls controls(form);
+    form.show();
+    controls.txtPercorso->setText(tree_.path() + QStringLiteral("/nowhere"));
+    bool boxShown = false;
+    QTimer::singleShot(0, [&] {
+      boxShown = brenvo1::testing::ShownBox() != nullptr;
+      form.close();
+    });
+    controls.Command1->click();
+    QVERIFY(boxShown);
+    QCOMPARE(brenvo1::testing::ShownBox(), nullptr);
+    QVERIFY(!form.isVisible());
+    QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
   }
 
   void searchTextIsReadAsTypedWithAccents() {

@@ -17,7 +17,7 @@ using brenvo1::window::Form1;
 
 namespace {
 
-void DoubleClickRow(brenvo1::platform::QtListBox* list, int row) {
+void DoubleClickRow(brenvo1::window::QtListBox* list, int row) {
   const QModelIndex index = list->model()->index(row, 0);
   list->scrollTo(index);
   const QPoint centre = list->visualRect(index).center();
@@ -26,7 +26,7 @@ void DoubleClickRow(brenvo1::platform::QtListBox* list, int row) {
 }
 
 // A point of the list's viewport below its last item.
-QPoint BelowTheItems(brenvo1::platform::QtListBox* list) {
+QPoint BelowTheItems(brenvo1::window::QtListBox* list) {
   return QPoint(list->viewport()->width() / 2, list->viewport()->height() - 3);
 }
 
@@ -156,7 +156,7 @@ class OpenResultTest : public QObject {
     Form1Controls controls(form);
     form.show();
     for (int i = 0; i < 40000; ++i) controls.lstFile->AddItem("/dati/file" + std::to_string(i) + ".txt");
-    controls.lstFile->FinishRefresh();
+    controls.lstFile->Refresh();
     DoubleClickRow(controls.lstFile, 39999);
     QCOMPARE(controls.lstFile->ListIndex(), 39999);
     QCOMPARE(launcher.opened, std::vector<std::string>{"/dati/file39999.txt"});
@@ -173,7 +173,7 @@ class OpenResultTest : public QObject {
     QString title;
     QString text;
     QTimer::singleShot(0, [&] {
-      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      if (auto* box = brenvo1::testing::ShownBox()) {
         title = box->windowTitle();
         text = box->text();
         box->accept();

@@ -1,5 +1,5 @@
 // The Qt window services on their own: the result list's bytes and its
-// frame-limited repaint, the pointer, and the message box's details.
+// repaint without the event loop, the pointer, and the message box.
 
 #include <QApplication>
 #include <QAbstractButton>
@@ -9,29 +9,16 @@
 #include <QTimer>
 #include <stdexcept>
 
-#include "platform/qt/qt_application_pointer.h"
-#include "platform/qt/qt_list_box.h"
-#include "platform/qt/qt_message_box.h"
+#include "window/qt/qt_application_pointer.h"
+#include "window/qt/qt_list_box.h"
+#include "window/qt/qt_message_box.h"
+#include "window_test_support.h"
 
-using brenvo1::platform::MousePointer;
-using brenvo1::platform::QtApplicationPointer;
-using brenvo1::platform::QtListBox;
-using brenvo1::platform::QtMessageBox;
-
-namespace {
-
-class PaintCounter : public QObject {
- public:
-  int paints = 0;
-
- protected:
-  bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() == QEvent::Paint) ++paints;
-    return false;
-  }
-};
-
-}  // namespace
+using brenvo1::window::MousePointer;
+using brenvo1::window::QtApplicationPointer;
+using brenvo1::window::QtListBox;
+using brenvo1::window::QtMessageBox;
+using brenvo1::testing::ShownBox;
 
 class QtServicesTest : public QObject {
   Q_OBJECT
@@ -118,54 +105,6 @@ class QtServicesTest : public QObject {
     QVERIFY_THROWS_EXCEPTION(std::out_of_range, list.Selected(1));
   }
 
-  // Paints are counted without ever returning to the event loop, as during
-  // a search run.
-  void refreshPaintsAtOnceAtMostOncePerFrame() {
-    using namespace std::chrono_literals;
-    QtListBox list;
-    list.resize(300, 200);
-    list.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&list));
-    QtListBox::Clock::time_point now = QtListBox::Clock::now();
-    list.SetClock([&now] { return now; });
-    PaintCounter counter;
-    list.viewport()->installEventFilter(&counter);
-
-    list.AddItem("first");
-    list.Refresh();
-    QCOMPARE(counter.paints, 1);
-    QVERIFY(!list.RepaintOwed());
-
-    now += 5ms;
-    list.AddItem("second");
-    list.Refresh();
-    QCOMPARE(counter.paints, 1);
-    QVERIFY(list.RepaintOwed());
-
-    now += 10ms;
-    list.RefreshIfDue();
-    QCOMPARE(counter.paints, 1);
-
-    now += 1ms;
-    list.RefreshIfDue();
-    QCOMPARE(counter.paints, 2);
-    QVERIFY(!list.RepaintOwed());
-    list.RefreshIfDue();
-    QCOMPARE(counter.paints, 2);
-
-    now += 1ms;
-    list.Refresh();
-    QCOMPARE(counter.paints, 2);
-    list.FinishRefresh();
-    QCOMPARE(counter.paints, 3);
-    list.FinishRefresh();
-    QCOMPARE(counter.paints, 3);
-
-    now += 16ms;
-    list.Refresh();
-    QCOMPARE(counter.paints, 4);
-  }
-
   void paintWithoutEventLoopShowsTheScrollBarOnceNeeded() {
     QtListBox list;
     list.resize(300, 100);
@@ -173,9 +112,7 @@ class QtServicesTest : public QObject {
     QVERIFY(QTest::qWaitForWindowExposed(&list));
     QVERIFY(!list.verticalScrollBar()->isVisible());
     for (int i = 0; i < 100; ++i) list.AddItem("item " + std::to_string(i));
-    list.FinishRefresh();
     list.Refresh();
-    list.FinishRefresh();
     QVERIFY(list.verticalScrollBar()->isVisible());
     QCOMPARE(list.verticalScrollBar()->maximum() > 0, true);
   }
@@ -200,7 +137,7 @@ class QtServicesTest : public QObject {
     QString details;
     QMessageBox::Icon icon = QMessageBox::Warning;
     QTimer::singleShot(0, [&] {
-      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      if (auto* box = ShownBox()) {
         title = box->windowTitle();
         text = box->text();
         details = box->detailedText();
@@ -221,7 +158,7 @@ class QtServicesTest : public QObject {
     Qt::TextFormat format = Qt::RichText;
     QString text;
     QTimer::singleShot(0, [&] {
-      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      if (auto* box = ShownBox()) {
         format = box->textFormat();
         text = box->text();
         box->accept();

@@ -1,5 +1,6 @@
 #include "window_test_support.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QStringList>
@@ -19,11 +20,19 @@ void WriteFile(const std::string& folder, const std::string& relativePath, std::
 
 std::string ToBytes(const QString& text) { return text.toUtf8().toStdString(); }
 
+QMessageBox* ShownBox() {
+  for (QWidget* widget : QApplication::topLevelWidgets()) {
+    auto* box = qobject_cast<QMessageBox*>(widget);
+    if (box != nullptr && box->isVisible()) return box;
+  }
+  return nullptr;
+}
+
 Form1Controls::Form1Controls(window::Form1& form)
-    : txtPercorso(form.findChild<platform::QtTextBox*>(QStringLiteral("txtPercorso"))),
+    : txtPercorso(form.findChild<window::QtTextBox*>(QStringLiteral("txtPercorso"))),
       Command1(form.findChild<QPushButton*>(QStringLiteral("Command1"))),
-      txtTesto(form.findChild<platform::QtTextBox*>(QStringLiteral("txtTesto"))),
-      lstFile(form.findChild<platform::QtListBox*>(QStringLiteral("lstFile"))) {
+      txtTesto(form.findChild<window::QtTextBox*>(QStringLiteral("txtTesto"))),
+      lstFile(form.findChild<window::QtListBox*>(QStringLiteral("lstFile"))) {
   if (!txtPercorso || !Command1 || !txtTesto || !lstFile) throw std::runtime_error("a control of Form1 is missing");
 }
 

@@ -5,6 +5,7 @@
 // records instead of starting anything, and a stand-in text editor.
 
 #include <QByteArray>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QString>
 #include <QTemporaryDir>
@@ -12,10 +13,10 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/qt/qt_list_box.h"
-#include "platform/qt/qt_text_box.h"
-#include "platform/window_services.h"
-#include "window/form1.h"
+#include "window/qt/qt_list_box.h"
+#include "window/qt/qt_text_box.h"
+#include "window/window_services.h"
+#include "window/qt/form1.h"
 
 namespace brenvo1::testing {
 
@@ -25,12 +26,15 @@ void WriteFile(const std::string& folder, const std::string& relativePath, std::
 
 std::string ToBytes(const QString& text);
 
+// The message box on screen, if there is one.
+QMessageBox* ShownBox();
+
 struct Form1Controls {
   explicit Form1Controls(window::Form1& form);
-  platform::QtTextBox* txtPercorso;
+  window::QtTextBox* txtPercorso;
   QPushButton* Command1;
-  platform::QtTextBox* txtTesto;
-  platform::QtListBox* lstFile;
+  window::QtTextBox* txtTesto;
+  window::QtListBox* lstFile;
   std::vector<std::string> Items() const;
 };
 

@@ -1,13 +1,13 @@
 #!/usr/bin/python3
-"""What real_x_server_test.sh asks of the program's window that xdotool
-cannot: a window manager's ping and close request, and a count of the
-searches run, taken from the file opens they make.
+"""What the real-window tests ask of a program's window that xdotool
+cannot: a window manager's ping and close request, and the files a search
+opens, which tell when a run is going and how many runs there were.
 
   x_probe.py ping WINDOW SECONDS    exit 0 if the window answers the ping in time
   x_probe.py close WINDOW           asks the window to close (WM_DELETE_WINDOW)
-  x_probe.py count-opens FOLDER NAME QUIET LIMIT
-      prints how often FOLDER/NAME is opened, once nothing was opened there
-      for QUIET seconds (after a first open), or after LIMIT seconds
+  x_probe.py watch-opens FOLDER     prints "watching", then the name of each
+                                    file opened in FOLDER, a line each, as it
+                                    happens, until killed
 """
 
 import ctypes
@@ -71,42 +71,31 @@ def close(window_id):
 
 
 IN_OPEN = 0x20
+IN_Q_OVERFLOW = 0x4000
 EVENT_HEADER = struct.Struct("iIII")
 
 
-def count_opens(folder, name, quiet, limit):
+def watch_opens(folder):
     libc = ctypes.CDLL(None, use_errno=True)
     watcher = libc.inotify_init1(os.O_CLOEXEC)
     if watcher < 0 or libc.inotify_add_watch(watcher, os.fsencode(folder), IN_OPEN) < 0:
         print(f"inotify: {os.strerror(ctypes.get_errno())}", file=sys.stderr)
         return 2
-    # Ready: the caller may start what it wants counted.
+    # Ready: the caller may start what it wants watched.
     print("watching", flush=True)
-    wanted = os.fsencode(name)
-    opens = 0
-    start = last = time.monotonic()
     while True:
-        now = time.monotonic()
-        if now - start > limit or (opens and now - last > quiet):
-            break
-        ready, _, _ = select.select([watcher], [], [], 0.1)
-        if not ready:
-            continue
         data = os.read(watcher, 1 << 20)
         offset = 0
         while offset < len(data):
             _, mask, _, length = EVENT_HEADER.unpack_from(data, offset)
             offset += EVENT_HEADER.size
-            event_name = data[offset:offset + length].rstrip(b"\0")
+            name = data[offset:offset + length].rstrip(b"\0")
             offset += length
-            if mask & 0x4000:  # IN_Q_OVERFLOW: the count would be wrong
+            if mask & IN_Q_OVERFLOW:  # a count would be wrong
                 print("inotify queue overflow", file=sys.stderr)
                 return 2
-            if event_name == wanted:
-                opens += 1
-                last = time.monotonic()
-    print(opens, flush=True)
-    return 0
+            sys.stdout.buffer.write(name + b"\n")
+        sys.stdout.flush()
 
 
 def main(arguments):
@@ -114,8 +103,8 @@ def main(arguments):
         return ping(arguments[1], float(arguments[2]))
     if len(arguments) == 2 and arguments[0] == "close":
         return close(arguments[1])
-    if len(arguments) == 5 and arguments[0] == "count-opens":
-        return count_opens(arguments[1], arguments[2], float(arguments[3]), float(arguments[4]))
+    if len(arguments) == 2 and arguments[0] == "watch-opens":
+        return watch_opens(arguments[1])
     print(__doc__, file=sys.stderr)
     return 2
 

@@ -31,10 +31,9 @@ export WINEDEBUG=-all
 work=$(mktemp -d)
 system32="$WINEPREFIX/drive_c/windows/system32"
 app_pid=""
-counter_pid=""
 holder_pid=""
 cleanup() {
-  [ -n "$counter_pid" ] && kill "$counter_pid" 2>/dev/null || true
+  long_search_stop
   [ -n "$holder_pid" ] && kill "$holder_pid" 2>/dev/null || true
   [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
   [ -f "$work/notepad.exe" ] && cp "$work/notepad.exe" "$system32/notepad.exe"
@@ -66,15 +65,27 @@ click() {
 # Replaces a text box's text, and reads it back: keys an X server without a
 # window manager lost on their way (the window under the pointer takes them)
 # are typed again, so that a step never searches what was there before.
+# Keys given during a search are dropped too; a box that reads back right
+# shows that the window takes input again.
+text_is() { [ "$(probe text "$1")" = "$2" ]; }
 enter_text() {
   local attempt
-  for attempt in 1 2 3; do
+  for attempt in 1 2 3 4; do
     click "$1"
     press ctrl+a
     typed "$2"
-    [ "$(probe text "$1")" = "$2" ] && return 0
+    WAIT_FOR_SECONDS=10 wait_for text_is "$1" "$2" && return 0
   done
-  fail "$1 holds \"$(probe text "$1")\", not \"$2\", after three tries"
+  fail "$1 holds \"$(probe text "$1")\", not \"$2\", after four tries"
+}
+# Waits until the window has taken every key and click given so far: a key
+# typed into the focused box CONTROL (which holds TEXT) reads back, and is
+# taken back.
+all_input_taken() {
+  typed x
+  wait_for text_is "$1" "$2x" || fail "the window took no keys: $(window_state)"
+  press BackSpace
+  wait_for text_is "$1" "$2" || fail "the window took no keys: $(window_state)"
 }
 # What the window shows, for a failure's message.
 window_state() { printf 'txtPercorso="%s" txtTesto="%s" rows="%s"' "$(probe text txtPercorso)" "$(probe text txtTesto)" "$(probe items | tr '\n' '|')"; }
@@ -89,11 +100,14 @@ printf 'ALFA\n' >"$tree/piano.txt"
 printf 'alfa\n' >"$tree/sotto/fondo.bas"
 printf 'beta\n' >"$tree/altro.txt"
 
-wine "$program" </dev/null >"$work/app.log" 2>&1 &
-app_pid=$!
-window=$(timeout 30 xdotool search --sync --onlyvisible --name '^Scandilo$' | head -n1) ||
-  fail "the window did not appear: $(cat "$work/app.log")"
-wait_for probe client-size >/dev/null 2>&1 || fail "the probe did not find the window"
+start_program() {
+  wine "$program" </dev/null >"$work/app.log" 2>&1 &
+  app_pid=$!
+  window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Scandilo$' | head -n1) ||
+    fail "the window did not appear: $(cat "$work/app.log")"
+  wait_for probe client-size >/dev/null 2>&1 || fail "the probe did not find the window"
+}
+start_program
 
 size=$(probe client-size)
 [ "$size" = "465x542" ] || fail "the client area is $size, not 465x542"
@@ -108,16 +122,16 @@ press ctrl+a
 typed "$(windows_path "$tree")"
 press Tab Tab
 typed alfa
-[ "$(probe text txtPercorso)" = "$(windows_path "$tree")" ] && [ "$(probe text txtTesto)" = alfa ] ||
+wait_for text_is txtTesto alfa && text_is txtPercorso "$(windows_path "$tree")" ||
   fail "the keys did not go to txtPercorso, then past Trova to txtTesto: $(window_state)"
 press Return
-sleep 1
+all_input_taken txtTesto alfa
 [ -z "$(probe items)" ] || fail "Enter in a text box started a search"
 # A double-click on the empty list opens nothing; the focus then goes back
 # to txtTesto for the keys below.
 click lstFile --repeat 2 --delay 80
 click txtTesto
-sleep 1
+all_input_taken txtTesto alfa
 [ ! -e "$work/notepad.txt" ] || fail "a double-click on the empty list started Notepad"
 press shift+Tab
 press Return
@@ -139,6 +153,9 @@ click Command1
 wait_for first_row_is "$(windows_path "$odd_name")" ||
   fail "a click on Trova did not list the hits: $(probe items)"
 echo "ok: a click on Trova lists the hits"
+# The run is over once the window takes keys again: a double-click given
+# before would be dropped.
+enter_text txtTesto alfa
 
 click row0 --repeat 2 --delay 80
 wait_for test -f "$work/notepad.txt" || fail "no Notepad was started by a double-click on the first row"
@@ -153,7 +170,7 @@ echo "ok: Notepad, by its full path, received exactly the first row's path"
 # --- a missing folder: the Brenvo1 box, one OK button and no icon.
 enter_text txtPercorso "$(windows_path "$work/manca")"
 click Command1
-timeout 15 xdotool search --sync --onlyvisible --name '^Brenvo1$' >/dev/null ||
+timeout 30 xdotool search --sync --onlyvisible --name '^Brenvo1$' >/dev/null ||
   fail "the Brenvo1 box did not appear for a missing folder: $(window_state)"
 box=$(probe box | head -n1)
 [ "$box" = "buttons=1 ok=1 icon=0 text=Impossibile trovare il percorso" ] || fail "the box is not as it should be: $box"
@@ -176,7 +193,7 @@ wait_for grep -qs holding "$work/hold.out" || fail "the file could not be held o
 enter_text txtPercorso "$(windows_path "$locked")"
 enter_text txtTesto alfa
 click Command1
-timeout 15 xdotool search --sync --onlyvisible --name '^Brenvo1$' >/dev/null ||
+timeout 30 xdotool search --sync --onlyvisible --name '^Brenvo1$' >/dev/null ||
   fail "no Brenvo1 box for an unreadable file: $(window_state)"
 probe box >"$work/box"
 kill "$holder_pid" 2>/dev/null || true
@@ -190,73 +207,56 @@ wait_for sh -c "! xdotool search --onlyvisible --name '^Brenvo1\$' >/dev/null 2>
 [ "$(probe items)" = "$(windows_path "$locked/aperto.txt")" ] || fail "the readable file was not listed: $(probe items)"
 echo "ok: an unreadable file is counted in the box, its path in the folded details (OK and the details control)"
 
-# --- a search of several seconds: one large sparse file, which takes no
-# disk, read to its end; probe.txt is opened once on each run.
+# --- a search that lasts until the test ends it.
 long="$work/long"
-mkdir -p "$long"
-text="zafferano zafferano zafferano"
-printf '%s\n' "$text" >"$long/probe.txt"
-printf 'pagliaio\n' >"$long/zz.txt"
-# Each run reads a file new to the page cache: Linux keeps the read holes
-# of a sparse file cached, and a second read would take a fraction of the
-# time. Truncating to nothing drops them.
-fresh_big_file() {
-  truncate -s 0 "$long/big.txt"
-  truncate -s "$1" "$long/big.txt"
-}
-scan_ms() {
-  local start end
-  fresh_big_file "$1"
-  start=$(date +%s%N)
-  wine "$scan" "$(windows_path "$long")" "$text" </dev/null >"$work/scan.out"
-  end=$(date +%s%N)
-  echo $(((end - start) / 1000000))
-}
-# Wine's start is timed on an empty file and taken off.
-start_ms=$(scan_ms 0)
-size=$((256 << 20))
-while :; do
-  took=$(($(scan_ms $size) - start_ms))
-  [ "$(tr -d '\r' <"$work/scan.out")" = "$(windows_path "$long/probe.txt")" ] || fail "the long search did not list probe.txt alone"
-  [ "$took" -ge 1500 ] || [ $size -ge $((256 << 30)) ] && break
-  size=$((size * 2))
-done
-size=$((size * 12000 / (took + 1)))
-echo "a search through $((size >> 20)) MiB, about 12 s for brenvo1-scan.exe"
-
-
-$x_probe count-opens "$long" probe.txt 12 150 >"$work/opens" &
-counter_pid=$!
-wait_for grep -qs watching "$work/opens" || fail "the open counter did not start"
+long_search_start "$long" "$work"
 enter_text txtPercorso "$(windows_path "$long")"
-enter_text txtTesto "$text"
-fresh_big_file "$size"
+enter_text txtTesto "$long_search_text"
+long_search_arm
 click Command1
+long_search_wait_reading 1 || fail "the long search did not start: $(window_state)"
 # Windows marks a window as not responding after 5 s without a look at its
-# queue; the last look here comes 6 s into the run.
+# queue; the last look here comes over 6 s into the run.
 for wait_s in 1 2.5 2.5; do
   sleep "$wait_s"
   probe answers >/dev/null || fault "the window did not answer during a search (${wait_s} s after the last look)"
 done
-# probe.txt comes after big.txt: not listed yet, the run was still reading.
-[ -z "$(probe items)" ] || fault "the search ended before the window was checked; it must last longer"
 [ "$failures" -eq 0 ] && echo "ok: the window answered and was never marked as not responding during a search"
 
 # Input given during the run is dropped, not replayed as more searches.
 click Command1
 click Command1
 press space
-expect_one_open "$counter_pid" "$work/opens"
-counter_pid=""
+[ -z "$(probe items)" ] || fail "the search was over before the input was given"
+long_search_end
+wait_for rows_are "$(windows_path "$long/probe.txt")" || fail "the long search did not list probe.txt: $(probe items)"
+# Keys that read back show the window takes input again: the run is over.
+enter_text txtTesto "$long_search_text"
+opens=$(long_search_opens probe.txt)
+if [ "$opens" -eq 1 ]; then
+  echo "ok: two clicks and a key given during a search started nothing"
+else
+  fault "probe.txt was opened $opens times, not once: input given during a search was replayed"
+fi
 
 # Closing the window during a run ends the program, as at any other time.
-fresh_big_file "$size"
+long_search_arm
 click Command1
-sleep 1.5
-# The new run emptied the list and has not reached probe.txt yet.
-[ -z "$(probe items)" ] || fail "no search was running when the close request was to be sent"
+long_search_wait_reading 2 || fail "the second long search did not start: $(window_state)"
 $x_probe close "$window"
-expect_end_after_close "$app_pid"
+expect_end_after_close "$app_pid" "during a search"
+running "$app_pid" || app_pid=""
+long_search_stop
+
+# And while a box is shown (as Task Manager's "End task" asks): the box
+# goes with the window.
+start_program
+enter_text txtPercorso "$(windows_path "$work/manca")"
+click Command1
+timeout 30 xdotool search --sync --onlyvisible --name '^Brenvo1$' >/dev/null ||
+  fail "the Brenvo1 box did not appear for a missing folder: $(window_state)"
+probe close
+expect_end_after_close "$app_pid" "while a box was shown"
 running "$app_pid" || app_pid=""
 
 [ "$failures" -eq 0 ] || exit 1

@@ -13,6 +13,8 @@
 //   window_probe box                  "buttons=N ok=N icon=N text=..." of
 //                                     the open "Brenvo1" box
 //   window_probe press-ok             clicks the box's OK button
+//   window_probe close                asks the window to close (WM_CLOSE), as
+//                                     Task Manager's "End task" does
 //   window_probe hold FILE            keeps FILE open for no one else to
 //                                     read, until killed; prints "holding"
 
@@ -248,5 +250,6 @@ int wmain(int argc, wchar_t** argv) {
   if (command == "text" && argc == 3) return Text(form, Wtf8Text(argv[2]));
   if (command == "items") return Items(form);
   if (command == "answers") return Answers(form);
+  if (command == "close") return PostMessageW(form, WM_CLOSE, 0, 0) ? 0 : Fail("the close request was not posted");
   return Fail("unknown command");
 }

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "search/search_run.h"
-#include "tests/fake_window.h"
+#include "tests/recording_sink.h"
 
 namespace brenvo1::platform {
 namespace {
@@ -91,20 +91,9 @@ std::string ReadAll(TextStream& stream) {
 std::string Utf8(std::u8string_view text) { return std::string(text.begin(), text.end()); }
 
 // One search run through the Windows service, as brenvo1-scan makes it.
-struct ScanResult {
-  search::RunOutcome outcome;
-  std::vector<std::string> hits;
-};
-
-ScanResult Search(const std::string& folder, const std::string& text) {
-  testing::FakeWindow window;
-  window.txtPercorso.text = folder;
-  window.txtTesto.text = text;
+testing::SearchResult Search(const std::string& folder, const std::string& text) {
   WindowsFileSystem service;
-  ScanResult run;
-  run.outcome = search::Command1_Click(window.controls(), service);
-  run.hits = window.items;
-  return run;
+  return testing::Search(service, folder, text);
 }
 
 TEST(WindowsPaths, FullPathsAsTheSystemMakesThem) {
@@ -140,7 +129,7 @@ TEST(WindowsFileSystem, StartFolderListedByItsFullPathWithBackslashes) {
   tree.File(L"b.txt", "ostile");
   std::string typed = tree.root_wtf8() + "\\sub\\..\\";
   for (char& c : typed) c = c == '\\' ? '/' : c;
-  const ScanResult run = Search(typed, "OSTILE");
+  const testing::SearchResult run = Search(typed, "OSTILE");
   EXPECT_EQ(run.outcome.status, search::RunStatus::Completed);
   EXPECT_EQ(run.hits, (Names{tree.root_wtf8() + "\\b.txt", tree.root_wtf8() + "\\sub\\a.txt"}));
 
@@ -171,7 +160,7 @@ TEST(WindowsFileSystem, DeviceNamesAreTheFilesTheyAre) {
     EXPECT_EQ(ReadAll(*stream), "ostile " + Wtf8FromWide(name));
   }
 
-  const ScanResult run = Search(tree.root_wtf8(), "ostile");
+  const testing::SearchResult run = Search(tree.root_wtf8(), "ostile");
   const std::string root = tree.root_wtf8();
   EXPECT_EQ(run.hits, (Names{root + "\\Aux.frm", root + "\\COM1.txt", root + "\\con.txt", root + "\\lpt9.cls",
                              root + "\\NUL.bas", root + "\\con\\nul.txt"}));
@@ -189,11 +178,11 @@ TEST(WindowsFileSystem, PathsLongerThanMaxPath) {
   const std::string deep_folder = tree.root_wtf8() + "\\" + Wtf8FromWide(relative);
   ASSERT_GT(deep_folder.size(), 300u);
 
-  const ScanResult from_root = Search(tree.root_wtf8(), "ostile");
+  const testing::SearchResult from_root = Search(tree.root_wtf8(), "ostile");
   EXPECT_EQ(from_root.hits, Names{deep_folder + "\\in_fondo.txt"});
   EXPECT_EQ(from_root.outcome.status, search::RunStatus::Completed);
   // The long path typed as the start folder.
-  const ScanResult from_deep = Search(deep_folder, "OSTILE");
+  const testing::SearchResult from_deep = Search(deep_folder, "OSTILE");
   EXPECT_EQ(from_deep.hits, Names{deep_folder + "\\in_fondo.txt"});
 }
 
@@ -218,7 +207,7 @@ TEST(WindowsFileSystem, NamesAreWtf8InTheSameOrderAsOnPosix) {
   const std::unique_ptr<TextStream> stream = start.folder->OpenTextFile(Utf8(u8"\U0001F600.txt"));
   ASSERT_NE(stream, nullptr);
   EXPECT_EQ(ReadAll(*stream), "ostile");
-  const ScanResult run = Search(tree.root_wtf8() + "\\" + Utf8(u8"\U0001F600 cartella"), "OSTILE");
+  const testing::SearchResult run = Search(tree.root_wtf8() + "\\" + Utf8(u8"\U0001F600 cartella"), "OSTILE");
   EXPECT_EQ(run.hits, Names{tree.root_wtf8() + "\\" + Utf8(u8"\U0001F600 cartella\\\u00c0.txt")});
 }
 
@@ -257,13 +246,13 @@ TEST(WindowsFileSystem, FileLockedByAnotherHandleIsReportedUnreadable) {
                                     nullptr);
   ASSERT_NE(writer, INVALID_HANDLE_VALUE);
 
-  const ScanResult run = Search(tree.root_wtf8(), "ostile");
+  const testing::SearchResult run = Search(tree.root_wtf8(), "ostile");
   CloseHandle(locker);
   CloseHandle(writer);
   const std::string root = tree.root_wtf8();
   EXPECT_EQ(run.hits, (Names{root + "\\b_open_elsewhere.txt", root + "\\c_free.txt"}));
   EXPECT_EQ(run.outcome.status, search::RunStatus::CompletedWithSkips);
-  EXPECT_EQ(run.outcome.skipped, Names{root + "\\a_locked.txt"});
+  EXPECT_EQ(run.outcome.unreadable.paths(), Names{root + "\\a_locked.txt"});
 }
 
 // Makes link a junction to target (a full path); false where the file
@@ -318,7 +307,7 @@ TEST(WindowsFileSystem, JunctionLoopsEndAndNoFolderIsWalkedTwice) {
     ASSERT_NE(prepared, nullptr) << "no junctions here, and no prepared link tree";
     root = prepared;
   }
-  const ScanResult run = Search(root + "\\a", "ostile");
+  const testing::SearchResult run = Search(root + "\\a", "ostile");
   EXPECT_EQ(run.hits, (Names{root + "\\a\\b\\x.txt", root + "\\a\\sib1\\e.txt"}));
   EXPECT_EQ(run.outcome.status, search::RunStatus::Completed);
 

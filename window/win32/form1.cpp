@@ -1,34 +1,22 @@
 #include "window/win32/form1.h"
 
-#include <exception>
-#include <stdexcept>
 #include <string>
 
-#include "platform/win32/desktop_pump.h"
-#include "platform/win32/dpi.h"
 #include "platform/win32/wide_text.h"
 #include "platform/windows_file_system.h"
-#include "platform/window_texts.h"
-#include "search/search_run.h"
+#include "window/form_layout.h"
 #include "window/open_result.h"
+#include "window/win32/dpi.h"
 #include "window/win32/resource_ids.h"
+#include "window/window_texts.h"
 
 namespace brenvo1::window::win32 {
 
 namespace {
 
-using platform::win32::PixelsFromTwips;
 using platform::win32::WideText;
 
 constexpr wchar_t kClassName[] = L"Brenvo1.Form1";
-
-// The form's places and sizes in twips (left, top, right, bottom).
-constexpr int kClientWidth = 6975;
-constexpr int kClientHeight = 8130;
-constexpr RECT kPercorsoPlace{120, 120, 120 + 5295, 120 + 375};
-constexpr RECT kCommand1Place{5640, 600, 5640 + 1095, 600 + 375};
-constexpr RECT kTestoPlace{120, 600, 120 + 5295, 600 + 375};
-constexpr RECT kListPlace{120, 1200, 120 + 6735, 1200 + 6690};
 
 constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = 0;
@@ -41,7 +29,7 @@ HWND CreateHiddenLabel(HWND parent, std::string_view name) {
                          nullptr, reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE)), nullptr);
 }
 
-void Place(HWND control, const RECT& twips, UINT dpi) {
+void Place(HWND control, const layout::Twips& twips, UINT dpi) {
   const RECT pixels = PixelsFromTwips(twips, dpi);
   SetWindowPos(control, nullptr, pixels.left, pixels.top, pixels.right - pixels.left, pixels.bottom - pixels.top,
                SWP_NOZORDER | SWP_NOACTIVATE);
@@ -71,16 +59,18 @@ Form1::Form1(HINSTANCE instance) : instance_(instance) {
   InitCommonControlsEx(&controls);
   RegisterFormClass(instance, &Form1::WindowProc);
   // WindowProc keeps the window's handle in hwnd_ from its first message.
-  CreateWindowExW(kExStyle, kClassName, WideText(platform::texts::kWindowTitle).c_str(), kStyle, CW_USEDEFAULT,
+  CreateWindowExW(kExStyle, kClassName, WideText(texts::kWindowTitle).c_str(), kStyle, CW_USEDEFAULT,
                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, this);
   if (!hwnd_) throw std::runtime_error("CreateWindowExW failed");
   message_box_.SetOwner(hwnd_);
   CreateControls();
+  run_ = std::make_unique<RunCommand>(RunControls{screen_, *txtPercorso, *txtTesto, *lstFile, message_box_, desktop_},
+                                      [] { return std::make_unique<platform::WindowsFileSystem>(); });
 
   // The DPI is the window's own once it exists: that of the screen it is on.
-  const UINT dpi = platform::win32::WindowDpi(hwnd_);
-  const SIZE outer = platform::win32::WindowSizeForClient(PixelsFromTwips(kClientWidth, dpi),
-                                                          PixelsFromTwips(kClientHeight, dpi), kStyle, kExStyle, dpi);
+  const UINT dpi = WindowDpi(hwnd_);
+  const SIZE outer = WindowSizeForClient(PixelsFromTwips(layout::kForm1.width, dpi),
+                                         PixelsFromTwips(layout::kForm1.height, dpi), kStyle, kExStyle, dpi);
   SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   LayOut(dpi);
 }
@@ -94,30 +84,30 @@ void Form1::CreateControls() {
   // Creation order is z-order, and Tab follows z-order: txtPercorso,
   // Command1, txtTesto, lstFile. Each hidden label comes just before the
   // control it names.
-  CreateHiddenLabel(hwnd_, platform::texts::kFolderPathName);
-  txtPercorso = std::make_unique<platform::win32::Win32TextBox>(hwnd_, kTxtPercorsoId,
-                                                                platform::texts::kFolderPathInitialText);
+  CreateHiddenLabel(hwnd_, texts::kFolderPathName);
+  txtPercorso = std::make_unique<Win32TextBox>(hwnd_, kTxtPercorsoId,
+                                                                texts::kFolderPathInitialText);
   // A plain push button, not the default one: Enter in a text box starts
   // nothing.
-  Command1 = CreateWindowExW(0, L"BUTTON", WideText(platform::texts::kSearchButton).c_str(),
+  Command1 = CreateWindowExW(0, L"BUTTON", WideText(texts::kSearchButton).c_str(),
                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 0, 0, 0, hwnd_,
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(kCommand1Id)), instance_, nullptr);
-  CreateHiddenLabel(hwnd_, platform::texts::kSearchTextName);
+  CreateHiddenLabel(hwnd_, texts::kSearchTextName);
   txtTesto =
-      std::make_unique<platform::win32::Win32TextBox>(hwnd_, kTxtTestoId, platform::texts::kSearchTextInitialText);
-  CreateHiddenLabel(hwnd_, platform::texts::kResultListName);
-  lstFile = std::make_unique<platform::win32::Win32ListBox>(hwnd_, kLstFileId);
+      std::make_unique<Win32TextBox>(hwnd_, kTxtTestoId, texts::kSearchTextInitialText);
+  CreateHiddenLabel(hwnd_, texts::kResultListName);
+  lstFile = std::make_unique<Win32ListBox>(hwnd_, kLstFileId);
   focus_ = txtPercorso->hwnd();
 }
 
 void Form1::LayOut(UINT dpi) {
-  Place(txtPercorso->hwnd(), kPercorsoPlace, dpi);
-  Place(Command1, kCommand1Place, dpi);
-  Place(txtTesto->hwnd(), kTestoPlace, dpi);
-  Place(lstFile->hwnd(), kListPlace, dpi);
+  Place(txtPercorso->hwnd(), layout::kTxtPercorso, dpi);
+  Place(Command1, layout::kCommand1, dpi);
+  Place(txtTesto->hwnd(), layout::kTxtTesto, dpi);
+  Place(lstFile->hwnd(), layout::kLstFile, dpi);
   lstFile->FitColumn(dpi);
 
-  const HFONT font = platform::win32::CreateMessageFont(dpi);
+  const HFONT font = CreateMessageFont(dpi);
   for (HWND control : {txtPercorso->hwnd(), Command1, txtTesto->hwnd(), lstFile->hwnd()}) {
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
   }
@@ -139,7 +129,7 @@ LRESULT CALLBACK Form1::WindowProc(HWND window, UINT message, WPARAM wparam, LPA
   }
   auto* form = reinterpret_cast<Form1*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   // Before WM_NCCREATE, and once the controls are gone after WM_DESTROY.
-  if (!form || !form->lstFile) return DefWindowProcW(window, message, wparam, lparam);
+  if (!form || !form->run_) return DefWindowProcW(window, message, wparam, lparam);
   // Nothing may unwind through Windows' own frames.
   try {
     return form->HandleMessage(message, wparam, lparam);
@@ -181,13 +171,7 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       return 0;
     }
     case WM_CLOSE:
-      // During a run the window closes at the run's next look at the queue,
-      // which then abandons it.
-      if (running_) {
-        lstFile->SetRunAbandoned(true);
-      } else {
-        DestroyWindow(hwnd_);
-      }
+      if (run_->RequestClose()) DestroyWindow(hwnd_);
       return 0;
     case WM_DESTROY:
       // The controls die with the window; nothing may reach them after.
@@ -219,36 +203,17 @@ LRESULT Form1::HandleNotify(NMHDR& header) {
 }
 
 void Form1::Command1_Click() {
-  // A click that got through during a run (an accessibility tool's
-  // "press") starts nothing.
-  if (running_) return;
-  running_ = true;
-  lstFile->SetRunAbandoned(false);
-  try {
-    if (!file_system_) file_system_ = std::make_unique<platform::WindowsFileSystem>();
-    const search::SearchControls controls{screen_, *txtPercorso, *txtTesto, *lstFile, message_box_};
-    search::Command1_Click(controls, *file_system_);
-  } catch (const platform::RunAbandoned&) {
-    // The window was closed: the program ends, and the run wrote nothing
-    // that could be lost.
-    running_ = false;
-    DestroyWindow(hwnd_);
-    return;
-  } catch (const std::exception& error) {
-    ShowError(platform::texts::kSearchFailedMessage, error);
-  }
-  running_ = false;
-  // Clicks and keys given while the run held the window were meant for a
-  // window that could not take them.
-  platform::win32::DropPendingInput();
+  run_->Run();
+  CloseIfRequested();
 }
 
-void Form1::lstFile_DblClick() { OpenCurrentResult(Controls(), launcher_); }
-
-void Form1::ShowError(std::string_view prefix, const std::exception& error) {
-  window::ShowError(Controls(), prefix, error);
+void Form1::lstFile_DblClick() {
+  OpenCurrentResult(*lstFile, message_box_, launcher_);
+  CloseIfRequested();
 }
 
-window::ResultControls Form1::Controls() { return {screen_, *lstFile, message_box_}; }
+void Form1::CloseIfRequested() {
+  if (run_->close_requested() && hwnd_) DestroyWindow(hwnd_);
+}
 
 }  // namespace brenvo1::window::win32

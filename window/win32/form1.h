@@ -2,17 +2,15 @@
 
 #include "platform/win32/windows_api.h"
 
-#include <exception>
 #include <memory>
-#include <string_view>
 
-#include "platform/file_system.h"
 #include "platform/win32/notepad_launcher.h"
-#include "platform/win32/win32_application_pointer.h"
-#include "platform/win32/win32_list_box.h"
-#include "platform/win32/win32_message_box.h"
-#include "platform/win32/win32_text_box.h"
-#include "window/open_result.h"
+#include "window/run_command.h"
+#include "window/win32/win32_application_pointer.h"
+#include "window/win32/win32_desktop.h"
+#include "window/win32/win32_list_box.h"
+#include "window/win32/win32_message_box.h"
+#include "window/win32/win32_text_box.h"
 
 namespace brenvo1::window::win32 {
 
@@ -42,26 +40,25 @@ class Form1 {
   void CreateControls();
   // Places, sizes and font at dpi.
   void LayOut(UINT dpi);
-  void ShowError(std::string_view prefix, const std::exception& error);
-  // The services the shared handlers take part in.
-  window::ResultControls Controls();
+  // Closing the window ends the program at any time: during a run, once
+  // the run has stopped at its next look at the queue.
+  void CloseIfRequested();
 
   HINSTANCE instance_;
   HWND hwnd_ = nullptr;
-  std::unique_ptr<platform::win32::Win32TextBox> txtPercorso;
+  std::unique_ptr<Win32TextBox> txtPercorso;
   HWND Command1 = nullptr;
-  std::unique_ptr<platform::win32::Win32TextBox> txtTesto;
-  std::unique_ptr<platform::win32::Win32ListBox> lstFile;
+  std::unique_ptr<Win32TextBox> txtTesto;
+  std::unique_ptr<Win32ListBox> lstFile;
   HFONT font_ = nullptr;
   // The control that had the focus when the window was last deactivated.
   HWND focus_ = nullptr;
 
-  platform::win32::Win32ApplicationPointer screen_;
-  platform::win32::Win32MessageBox message_box_;
+  Win32ApplicationPointer screen_;
+  Win32MessageBox message_box_;
+  Win32Desktop desktop_;
   platform::win32::NotepadLauncher launcher_;
-  // Created by the first search and kept for the later ones.
-  std::unique_ptr<platform::FileSystemService> file_system_;
-  bool running_ = false;
+  std::unique_ptr<RunCommand> run_;
 };
 
 }  // namespace brenvo1::window::win32

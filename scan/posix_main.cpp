@@ -1,0 +1,28 @@
+// brenvo1-scan's entry point on POSIX: arguments are taken as raw bytes.
+
+#include <csignal>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "platform/posix_file_system.h"
+#include "scan/scan_main.h"
+#include "scan/stdio_output.h"
+
+int main(int argc, char** argv) {
+  using namespace brenvo1;
+  const std::vector<std::string> arguments(argv + 1, argv + argc);
+  platform::RaiseOpenFileLimit();
+  // A reader that went away (`brenvo1-scan ... | head -1`) is a failed
+  // write, reported and ended with status 4, not a silent death by signal.
+  std::signal(SIGPIPE, SIG_IGN);
+
+  // Hits go out in blocks, unless standard output is a terminal.
+  static char stdout_buffer[1 << 16];
+  std::setvbuf(stdout, stdout_buffer, _IOFBF, sizeof stdout_buffer);
+
+  scan::StdioOutput out(stdout);
+  scan::StdioOutput err(stderr);
+  platform::PosixFileSystem file_system;
+  return scan::ScanMain(arguments, file_system, out, err);
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+// brenvo1-scan FOLDER TEXT: the window's search run on a terminal. Hits go
+// to standard output, one a line as raw bytes; what the window would say in
+// a box goes to standard error, followed by its details.
+//
+// Exit status: 0 the run completed and everything was read; 1 the folder
+// was missing; 2 wrong arguments; 3 the run completed but some entries could
+// not be read; 4 the run failed, or its hits could not all be written.
+
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "platform/file_system.h"
+#include "scan/scan_output.h"
+
+namespace brenvo1::scan {
+
+inline constexpr int kExitCompleted = 0;
+inline constexpr int kExitFolderMissing = 1;
+inline constexpr int kExitUsage = 2;
+inline constexpr int kExitSkipped = 3;
+inline constexpr int kExitFailed = 4;
+
+inline constexpr std::string_view kScanUsage = "uso: brenvo1-scan CARTELLA TESTO\n";
+
+// Runs brenvo1-scan on its arguments (without the program's name), as the
+// system's entry point has read them, and returns the exit status.
+int ScanMain(std::span<const std::string> arguments, platform::FileSystemService& file_system, ScanOutput& out,
+             ScanOutput& err);
+
+}  // namespace brenvo1::scan

@@ -1,0 +1,103 @@
+#include "window/qt/form1.h"
+
+#include <QCloseEvent>
+
+#include "platform/posix_file_system.h"
+#include "window/form_layout.h"
+#include "window/open_result.h"
+#include "window/window_texts.h"
+
+namespace brenvo1::window {
+
+namespace {
+
+// Qt's pixels are those of a 96 DPI screen; it scales them for the screen
+// the window is on.
+QRect Pixels(const layout::Twips& twips) {
+  constexpr int kPerPixel = layout::kTwipsPerPixelAt96Dpi;
+  return QRect(twips.left / kPerPixel, twips.top / kPerPixel, twips.width / kPerPixel, twips.height / kPerPixel);
+}
+
+QString Text(std::string_view utf8) { return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())); }
+
+std::unique_ptr<platform::FileSystemService> MakePosixFileSystem() {
+  return std::make_unique<platform::PosixFileSystem>();
+}
+
+}  // namespace
+
+Form1::Form1(QWidget* parent) : Form1(editor_launcher_, nullptr, parent) {}
+
+Form1::Form1(platform::ProgramLauncher& launcher, FileSystemFactory createFileSystem, QWidget* parent)
+    : QWidget(parent), launcher_(&launcher) {
+  setObjectName(QStringLiteral("Form1"));
+  setWindowTitle(Text(texts::kWindowTitle));
+  setGeometry(Pixels(layout::kForm1));
+  CreateControls();
+  run_ = std::make_unique<RunCommand>(RunControls{screen_, *txtPercorso, *txtTesto, *lstFile, message_box_, desktop_},
+                                      createFileSystem ? std::move(createFileSystem) : MakePosixFileSystem);
+}
+
+Form1::~Form1() = default;
+
+void Form1::CreateControls() {
+  // No layout: the controls keep their places and sizes when the window is
+  // resized.
+  txtPercorso = new QtTextBox(this);
+  txtPercorso->setObjectName(QStringLiteral("txtPercorso"));
+  txtPercorso->setAccessibleName(Text(texts::kFolderPathName));
+  txtPercorso->setText(Text(texts::kFolderPathInitialText));
+  txtPercorso->setGeometry(Pixels(layout::kTxtPercorso));
+
+  Command1 = new QPushButton(Text(texts::kSearchButton), this);
+  Command1->setObjectName(QStringLiteral("Command1"));
+  Command1->setAccessibleName(Text(texts::kSearchButtonName));
+  Command1->setGeometry(Pixels(layout::kCommand1));
+  // Enter on the focused button clicks it, as Space does; outside a dialog
+  // Qt only does so for an auto-default button. It is not the window's
+  // default button: Enter in a text box starts nothing.
+  Command1->setAutoDefault(true);
+
+  txtTesto = new QtTextBox(this);
+  txtTesto->setObjectName(QStringLiteral("txtTesto"));
+  txtTesto->setAccessibleName(Text(texts::kSearchTextName));
+  txtTesto->setText(Text(texts::kSearchTextInitialText));
+  txtTesto->setGeometry(Pixels(layout::kTxtTesto));
+
+  lstFile = new QtListBox(this);
+  lstFile->setObjectName(QStringLiteral("lstFile"));
+  lstFile->setAccessibleName(Text(texts::kResultListName));
+  lstFile->setGeometry(Pixels(layout::kLstFile));
+
+  setTabOrder(txtPercorso, Command1);
+  setTabOrder(Command1, txtTesto);
+  setTabOrder(txtTesto, lstFile);
+  txtPercorso->setFocus(Qt::OtherFocusReason);
+
+  connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
+  connect(lstFile, &QtListBox::DblClick, this, &Form1::lstFile_DblClick);
+}
+
+void Form1::Command1_Click() {
+  run_->Run();
+  CloseIfRequested();
+}
+
+void Form1::lstFile_DblClick() {
+  OpenCurrentResult(*lstFile, message_box_, *launcher_);
+  CloseIfRequested();
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+  if (run_->RequestClose()) {
+    QWidget::closeEvent(event);
+  } else {
+    event->ignore();
+  }
+}
+
+void Form1::CloseIfRequested() {
+  if (run_->close_requested()) close();
+}
+
+}  // namespace brenvo1::window

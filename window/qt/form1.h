@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QPushButton>
+#include <QWidget>
+#include <memory>
+
+#include "platform/editor_launcher.h"
+#include "window/qt/qt_application_pointer.h"
+#include "window/qt/qt_desktop.h"
+#include "window/qt/qt_list_box.h"
+#include "window/qt/qt_message_box.h"
+#include "window/qt/qt_text_box.h"
+#include "window/run_command.h"
+
+namespace brenvo1::window {
+
+// The program's only window, "Scandilo": a folder path, a search text, the
+// "Trova" button and the result list, laid out at fixed positions.
+class Form1 : public QWidget {
+  Q_OBJECT
+
+ public:
+  using FileSystemFactory = RunCommand::FileSystemFactory;
+
+  explicit Form1(QWidget* parent = nullptr);
+  // Opens results through launcher instead of the desktop's text editor and,
+  // when createFileSystem is given, searches through the service it makes
+  // instead of the POSIX one.
+  explicit Form1(platform::ProgramLauncher& launcher, FileSystemFactory createFileSystem = nullptr,
+                 QWidget* parent = nullptr);
+  ~Form1() override;
+
+ public slots:
+  // A click on "Trova": one search run.
+  void Command1_Click();
+  // A double-click on the result list: opens the current item.
+  void lstFile_DblClick();
+
+ protected:
+  // Closing the window ends the program at any time: during a run, once
+  // the run has stopped at its next look at the desktop.
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void CreateControls();
+  void CloseIfRequested();
+
+  QtTextBox* txtPercorso;
+  QPushButton* Command1;
+  QtTextBox* txtTesto;
+  QtListBox* lstFile;
+
+  QtApplicationPointer screen_;
+  QtMessageBox message_box_{this};
+  QtDesktop desktop_;
+  platform::EditorLauncher editor_launcher_;
+  platform::ProgramLauncher* launcher_;
+  std::unique_ptr<RunCommand> run_;
+};
+
+}  // namespace brenvo1::window

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QListView>
+
+#include "window/qt/result_list_model.h"
+#include "window/window_services.h"
+
+namespace brenvo1::window {
+
+// The result list: a list view over raw path bytes, single selection,
+// items in the order they were added.
+class QtListBox : public QListView, public ListBox {
+  Q_OBJECT
+
+ public:
+  explicit QtListBox(QWidget* parent = nullptr);
+
+  void Clear() override;
+  void AddItem(std::string_view item) override;
+  // Paints the list there and then: a search run never returns to the
+  // event loop.
+  void Refresh() override;
+  int ListIndex() const override;
+  bool Selected(int index) const override;
+  std::string List(int index) const override;
+
+  int ListCount() const { return model_->Count(); }
+
+ signals:
+  // A double-click with the left button anywhere in the list, whether or
+  // not it hit an item: the handler decides from ListIndex and Selected.
+  void DblClick();
+
+ protected:
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+ private:
+  void CheckIndex(int index) const;
+
+  ResultListModel* model_;
+};
+
+}  // namespace brenvo1::window

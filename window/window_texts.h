@@ -1,0 +1,35 @@
+#pragma once
+
+// Every word the window shows, in UTF-8, for each implementation of the
+// window and for brenvo1-scan's messages, so that they all say the same.
+
+#include <string_view>
+
+namespace brenvo1::window::texts {
+
+inline constexpr std::string_view kWindowTitle = "Scandilo";
+inline constexpr std::string_view kMessageBoxCaption = "Brenvo1";
+
+// Captions, and the initial texts of the two text boxes.
+inline constexpr std::string_view kSearchButton = "Trova";
+inline constexpr std::string_view kFolderPathInitialText = "Percorso";
+inline constexpr std::string_view kSearchTextInitialText = "Testo";
+
+// Names a screen reader says for each control.
+inline constexpr std::string_view kFolderPathName = "Percorso";
+inline constexpr std::string_view kSearchTextName = "Testo";
+inline constexpr std::string_view kResultListName = "Risultati";
+inline constexpr std::string_view kSearchButtonName = "Trova";
+
+inline constexpr std::string_view kFolderMissingMessage = "Impossibile trovare il percorso";
+// Followed by the number of entries that could not be read.
+inline constexpr std::string_view kUnreadableEntriesMessage = "File o cartelle non leggibili: ";
+// The last line of the details when there were more unreadable entries than
+// the details list; followed by how many more.
+inline constexpr std::string_view kMoreUnreadableEntries = "... e altri ";
+inline constexpr std::string_view kEditorFailedMessage = "Impossibile avviare l'editor di testo";
+// Followed by what went wrong, for failures nothing else reports.
+inline constexpr std::string_view kSearchFailedMessage = "Errore durante la ricerca: ";
+inline constexpr std::string_view kFailedMessage = "Errore: ";
+
+}  // namespace brenvo1::window::texts
