@@ -11,7 +11,8 @@ for group in "${groups[@]}"; do
   case "$group" in
     build) packages+=(cmake g++ make pkg-config python3 unicode-data qt6-base-dev qt6-translations-l10n) ;;
     test)  packages+=(cmake g++ make pkg-config qt6-base-dev libicu-dev libgtest-dev
-                      python3 python3-xlib unicode-data xvfb xdotool dpkg-dev desktop-file-utils
+                      python3 python3-xlib python3-pyatspi at-spi2-core dbus-daemon unicode-data xvfb xdotool
+                      dpkg-dev desktop-file-utils
                       lintian appstream mandoc man-db) ;;
     package) packages+=(cmake g++ make pkg-config python3 unicode-data qt6-base-dev dpkg-dev) ;;
     # Cross-built with MinGW-w64, tested under Wine (64-bit programs only),

@@ -18,6 +18,9 @@
 #   long_search_end                    cuts big.txt short: the run goes on to
 #                                      its end at once
 #   long_search_opens NAME             how often NAME was opened so far
+#   expect_one_search                  faults unless probe.txt was opened
+#                                      once: by one search, not by input
+#                                      given during it and replayed after
 #   long_search_stop                   ends the watcher (also from a trap)
 
 x_server_pid=""
@@ -83,6 +86,16 @@ long_search_wait_reading() {
 }
 
 long_search_end() { truncate -s 0 "$long_search_folder/big.txt"; }
+
+expect_one_search() {
+  local opens
+  opens=$(long_search_opens probe.txt)
+  if [ "$opens" -eq 1 ]; then
+    echo "ok: two clicks and a key given during a search started nothing"
+  else
+    fault "probe.txt was opened $opens times, not once: input given during a search was replayed"
+  fi
+}
 
 long_search_stop() {
   if [ -n "$long_search_watcher" ]; then

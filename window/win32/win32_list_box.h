@@ -29,10 +29,10 @@ class Win32ListBox : public ListBox {
   // Shows the rows added since the last call, and paints the list there
   // and then: a search run never returns to the message loop.
   void Refresh() override;
+  int ListCount() const { return static_cast<int>(ends_.size()); }
   int ListIndex() const override;
   bool Selected(int index) const override;
   std::string List(int index) const override;
-  int ListCount() const { return static_cast<int>(ends_.size()); }
 
   // Answers the control's LVN_GETDISPINFOW, which reaches the parent.
   void FillDisplayInfo(NMLVDISPINFOW& info) const;
