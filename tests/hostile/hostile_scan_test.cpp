@@ -129,6 +129,20 @@ TEST(HostileTree, OutputThatCannotBeWrittenEndsTheRunAsFailed) {
     EXPECT_EQ(result.exit_status, 4) << redirect;
     EXPECT_NE(result.err.find("brenvo1-scan"), std::string::npos) << redirect << ": " << result.err;
   }
+  // A pipe whose reader has gone, as after `| head -1`: a failed write too,
+  // not a silent death by SIGPIPE (which the starter gets back to its
+  // default, as a shell would).
+  const char* closed_pipe =
+      "import os, signal, sys\n"
+      "signal.signal(signal.SIGPIPE, signal.SIG_DFL)\n"
+      "read, write = os.pipe()\n"
+      "os.close(read)\n"
+      "os.dup2(write, 1)\n"
+      "os.execv(sys.argv[1], sys.argv[1:])\n";
+  const ProgramResult result = RunProgram({"/usr/bin/python3", "-c", closed_pipe, kScan, tree.root(), "trovami"}, 60s);
+  ASSERT_FALSE(result.timed_out);
+  EXPECT_EQ(result.exit_status, 4);
+  EXPECT_NE(result.err.find("Broken pipe"), std::string::npos) << result.err;
 }
 
 // 3,000 levels of 200-byte names: a 600 KB path at the bottom. Memory must
