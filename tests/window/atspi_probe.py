@@ -5,6 +5,9 @@ told. Needs python3-pyatspi and the accessibility bus of the session.
 
   atspi_probe.py text NAME     the text of the text box named NAME
   atspi_probe.py rows          the result list's rows, one a line
+  atspi_probe.py selected      the rows selected, and "current" for the
+                               one the keys act on, "ROW STATE" a line
+  atspi_probe.py controls      "ROLE|NAME" of the window, then of each control
   atspi_probe.py focus         "ROLE|NAME" of the control with the focus
   atspi_probe.py box           "ROLE|TITLE|TEXT|BUTTONS" of the message box
   atspi_probe.py press NAME    the button named NAME pressed by its action
@@ -131,12 +134,31 @@ def main(arguments):
             return 1
         print(value)
         return 0
+    if command == "selected":
+        form = window()
+        listing = None if form is None else find(form, lambda n: n.getRole() == pyatspi.ROLE_LIST)
+        if listing is None:
+            return 1
+        for number, row in enumerate(children(listing)):
+            states = row.getState()
+            if states.contains(pyatspi.STATE_SELECTED):
+                print(f"{number} selected")
+            if states.contains(pyatspi.STATE_FOCUSED):
+                print(f"{number} current")
+        return 0
     if command == "rows":
         values = rows()
         if values is None:
             return 1
         for value in values:
             print(value)
+        return 0
+    if command == "controls":
+        form = window()
+        if form is None:
+            return 1
+        for node in [form] + children(form):
+            print(f"{node.getRoleName()}|{node.name}")
         return 0
     if command == "focus":
         node = focused()

@@ -131,11 +131,15 @@ class OpenResultTest : public QObject {
     QCOMPARE(controls.lstFile->ListIndex(), 1);
     QVERIFY(!controls.lstFile->Selected(1));
     form.lstFile_DblClick();
+    QTest::keyClick(controls.lstFile, Qt::Key_Return);
     QVERIFY(launcher.opened.empty());
 
+    // Enter on the list goes where a double-click goes, through the same
+    // checks.
     controls.lstFile->selectionModel()->select(controls.lstFile->model()->index(1, 0), QItemSelectionModel::Select);
-    form.lstFile_DblClick();
-    QCOMPARE(launcher.opened, std::vector<std::string>{"/tmp/two.txt"});
+    QTest::keyClick(controls.lstFile, Qt::Key_Return);
+    QTest::keyClick(controls.lstFile, Qt::Key_Enter);
+    QCOMPARE(launcher.opened, (std::vector<std::string>{"/tmp/two.txt", "/tmp/two.txt"}));
   }
 
   void doubleClickBelowTheItemsOpensTheCurrentSelectedItem() {

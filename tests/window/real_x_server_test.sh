@@ -77,7 +77,11 @@ export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
 if [ -n "${BRENVO1_SANITIZED:-}" ]; then
   export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
 fi
+no_window_left() { ! xdotool search --onlyvisible --name '^Scandilo$' >/dev/null 2>&1; }
 start_program() {
+  # The window of a program that has just ended may still be on the
+  # server for a moment: it must not be taken for the new one.
+  wait_for no_window_left || fail "an earlier window stays on the screen"
   (cd "$work/cwd" && PATH="$work/bin:$PATH" exec "$program") >"$work/app.log" 2>&1 &
   app_pid=$!
   window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Scandilo$' | head -n1) ||
@@ -110,13 +114,20 @@ press_trova() { click_at 412 52; }
 # Waits until the run is over and the window takes input again.
 settle() { set_text "$1"; }
 record_count() { find "$work/records" -type f ! -name '*.new' | wc -l; }
+records_beyond() { [ "$(record_count)" -gt "$1" ]; }
 
 open_first_result_and_check() {
-  local expected=$1 before record
+  local expected=$1 before
   before=$(record_count)
   xdotool mousemove --window "$window" 60 90 click --repeat 2 --delay 60 1
-  wait_for test "$(record_count)" -gt "$before" || fail "no editor was started for $expected"
-  [ "$(record_count)" -eq $((before + 1)) ] || fail "more than one editor was started"
+  wait_for records_beyond "$before" || fail "no editor was started for $expected"
+  check_last_record "$expected"
+}
+# The one editor started since the last check got exactly EXPECTED.
+check_last_record() {
+  local expected=$1 record
+  [ "$(find "$work/records" -type f ! -name '*.new' -newer "$work/display" | wc -l)" -eq 1 ] ||
+    fail "more than one editor was started"
   record=$(find "$work/records" -type f ! -name '*.new' -newer "$work/display" -printf '%T@ %p\n' | sort -n | tail -n1 | cut -d' ' -f2-)
   printf '%s\0' "$expected" >"$work/expected"
   cmp -s "$work/expected" "$record" || {
@@ -128,7 +139,59 @@ open_first_result_and_check() {
 
 start_program
 
-set_folder "$tree"
+# --- what a screen reader is told: the window as a frame, each control by
+# its role and name, the focus in txtPercorso.
+expected_controls="frame|Scandilo
+text|Percorso
+push button|Trova
+text|Testo
+list|Risultati"
+[ "$(a11y controls)" = "$expected_controls" ] ||
+  fail "a screen reader is not told the window and its controls as it should be: $(a11y controls | tr '\n' ';')"
+# Xvfb has no window manager to give a new window the focus: the test does.
+xdotool windowfocus --sync "$window"
+focus_is() { [ "$(a11y focus)" = "$1" ]; }
+wait_for focus_is "text|Percorso" || fail "the focus does not start in txtPercorso: $(a11y focus)"
+echo "ok: a screen reader is told: $(a11y controls | tr '\n' ';') focus on $(a11y focus)"
+
+# --- by keyboard alone: Tab goes from txtPercorso to Trova, txtTesto and
+# the list; Enter on Trova searches; Space selects the list's current row
+# and Enter opens it, as a double-click does. A key given while a search
+# ends is dropped: Tab is then given again, but not one only slow to come.
+tab_to() {
+  local attempt
+  for attempt in 1 2 3; do
+    xdotool key --clearmodifiers "${2:-Tab}"
+    wait_for focus_is "$1" && return 0
+  done
+  fail "Tab did not bring the focus to $1 but to $(a11y focus)"
+}
+xdotool key --clearmodifiers ctrl+a
+xdotool type --delay 10 -- "$tree"
+tab_to "push button|Trova"
+tab_to "text|Testo"
+xdotool type --delay 10 -- alfa
+wait_for text_is Testo alfa && text_is Percorso "$tree" || fail "the keys did not reach txtPercorso and txtTesto"
+xdotool key --clearmodifiers Return
+all_taken() { xdotool type x; wait_for text_is Testo alfax && xdotool key BackSpace && wait_for text_is Testo alfa; }
+all_taken || fail "txtTesto took no keys after Enter"
+[ -z "$(a11y rows)" ] || fail "Enter in a text box started a search"
+tab_to "push button|Trova" shift+Tab
+xdotool key --clearmodifiers Return
+wait_for rows_are "$spaced_name" || fail "Enter on Trova did not list $spaced_name: $(a11y rows)"
+tab_to "text|Testo"
+tab_to "list|Risultati"
+xdotool key --clearmodifiers space
+row_selected() { a11y selected | grep -qx "0 selected"; }
+wait_for row_selected || fail "Space did not select the list's first row: $(a11y selected | tr '\n' ';')"
+before=$(record_count)
+xdotool key --clearmodifiers Return
+wait_for records_beyond "$before" ||
+  fail "Enter on the list's selected row started no editor: focus $(a11y focus), rows $(a11y selected | tr '\n' ';')"
+check_last_record "$spaced_name"
+echo "ok: by keyboard alone, a search and Enter on its first row: the editor received $(printf '%q' "$spaced_name")"
+
+# --- by mouse.
 set_text alfa
 press_trova
 wait_for rows_are "$spaced_name" || fail "the search for alfa did not list $spaced_name: $(a11y rows)"
@@ -136,8 +199,9 @@ settle alfa
 open_first_result_and_check "$spaced_name"
 echo "ok: a path with spaces, quotes and shell syntax reached the editor unchanged"
 
+# A screen reader's "press" on Trova searches too.
 set_text BETA
-press_trova
+a11y press Trova || fail "Trova could not be pressed through AT-SPI"
 settle BETA
 # Shown with replacement characters, opened with its real bytes.
 row_count_is 1 && ! rows_are "$spaced_name" || fail "the search for BETA did not list one other file: $(a11y rows)"
@@ -190,10 +254,12 @@ for i in 1 2 3; do
 done
 [ "$failures" -eq 0 ] && echo "ok: the window answered pings during a search"
 
-# Input given during the run is dropped, not replayed as more searches.
+# Input given during the run is dropped, not replayed as more searches;
+# a screen reader's "press" starts nothing either.
 press_trova
 press_trova
 xdotool key --clearmodifiers space  # on the focused "Trova"
+a11y press Trova || fault "Trova could not be pressed through AT-SPI during a search"
 [ -z "$(a11y rows)" ] || fail "the search was over before the input was given"
 long_search_end
 wait_for rows_are "$long/probe.txt" || fail "the long search did not list probe.txt: $(a11y rows)"

@@ -15,11 +15,18 @@
 //   window_probe press-ok             clicks the box's OK button
 //   window_probe close                asks the window to close (WM_CLOSE), as
 //                                     Task Manager's "End task" does
+//   window_probe focus                the control with the keyboard focus
+//   window_probe focused-row          the list's row marked as the one the
+//                                     keys act on, -1 for none
+//   window_probe accessible           "CONTROL ROLE|NAME" of the window and
+//                                     each control, as a screen reader asks
+//                                     for them (MSAA), a line each
 //   window_probe hold FILE            keeps FILE open for no one else to
 //                                     read, until killed; prints "holding"
 
 #include <windows.h>
 #include <commctrl.h>
+#include <oleacc.h>
 
 #include <cstdio>
 #include <string>
@@ -160,6 +167,65 @@ int Answers(HWND form) {
   return 0;
 }
 
+int Focus(HWND form) {
+  GUITHREADINFO thread{};
+  thread.cbSize = sizeof thread;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(form, nullptr), &thread)) return Fail("no thread information");
+  for (const Control& known : kControls) {
+    if (thread.hwndFocus && thread.hwndFocus == GetDlgItem(form, known.id)) {
+      Print(known.name);
+      return 0;
+    }
+  }
+  Print("other");
+  return 0;
+}
+
+int FocusedRow(HWND form) {
+  const HWND list = GetDlgItem(form, 104);
+  Print(std::to_string(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED)));
+  return 0;
+}
+
+// Role and name of one accessible object: the window's own client object,
+// or its child number child.
+std::string RoleAndName(IAccessible& object, LONG child) {
+  VARIANT which{};
+  which.vt = VT_I4;
+  which.lVal = child;
+  std::string line;
+  VARIANT role{};
+  wchar_t role_text[128] = L"";
+  if (SUCCEEDED(object.get_accRole(which, &role)) && role.vt == VT_I4) GetRoleTextW(role.lVal, role_text, 128);
+  line = Wtf8Text(role_text) + "|";
+  BSTR name = nullptr;
+  if (SUCCEEDED(object.get_accName(which, &name)) && name) line += Wtf8Text(name);
+  SysFreeString(name);
+  return line;
+}
+
+int Accessible(HWND form) {
+  CoInitialize(nullptr);
+  std::vector<std::pair<std::string, HWND>> windows = {{"Form1", form}};
+  for (const Control& known : kControls) windows.emplace_back(known.name, GetDlgItem(form, known.id));
+  for (const auto& [label, window] : windows) {
+    IAccessible* object = nullptr;
+    // By __uuidof: asked with the IID_IAccessible that MinGW's libraries
+    // give, Wine's oleacc answers E_NOINTERFACE.
+    const HRESULT found =
+        AccessibleObjectFromWindow(window, OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void**>(&object));
+    if (FAILED(found) || object == nullptr) {
+      char code[16];
+      std::snprintf(code, sizeof code, "%08lx", static_cast<unsigned long>(found));
+      Print(label + " none (" + code + ")");
+      continue;
+    }
+    Print(label + " " + RoleAndName(*object, CHILDID_SELF));
+    object->Release();
+  }
+  return 0;
+}
+
 HWND Box() { return FindWindowW(nullptr, L"Brenvo1"); }
 
 int DescribeBox() {
@@ -250,6 +316,9 @@ int wmain(int argc, wchar_t** argv) {
   if (command == "text" && argc == 3) return Text(form, Wtf8Text(argv[2]));
   if (command == "items") return Items(form);
   if (command == "answers") return Answers(form);
+  if (command == "focus") return Focus(form);
+  if (command == "focused-row") return FocusedRow(form);
+  if (command == "accessible") return Accessible(form);
   if (command == "close") return PostMessageW(form, WM_CLOSE, 0, 0) ? 0 : Fail("the close request was not posted");
   return Fail("unknown command");
 }

@@ -1,6 +1,9 @@
 #include "window/qt/form1.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QCloseEvent>
+#include <utility>
 
 #include "platform/posix_file_system.h"
 #include "window/form_layout.h"
@@ -24,12 +27,23 @@ std::unique_ptr<platform::FileSystemService> MakePosixFileSystem() {
   return std::make_unique<platform::PosixFileSystem>();
 }
 
+// A screen reader announces a window by its role: Qt gives a plain
+// top-level widget the role of a filler, which it passes over in silence.
+QAccessibleInterface* Form1Accessible(const QString& class_name, QObject* object) {
+  if (class_name == QLatin1String(Form1::staticMetaObject.className()) && object->isWidgetType()) {
+    return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 Form1::Form1(QWidget* parent) : Form1(editor_launcher_, nullptr, parent) {}
 
 Form1::Form1(platform::ProgramLauncher& launcher, FileSystemFactory createFileSystem, QWidget* parent)
     : QWidget(parent), launcher_(&launcher) {
+  static const bool accessible_as_window = (QAccessible::installFactory(Form1Accessible), true);
+  (void)accessible_as_window;
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(Text(texts::kWindowTitle));
   setGeometry(Pixels(layout::kForm1));
@@ -75,10 +89,16 @@ void Form1::CreateControls() {
   txtPercorso->setFocus(Qt::OtherFocusReason);
 
   connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
+  connect(Command1, &QPushButton::pressed, this, [this] { pressed_during_run_ = run_->running(); });
   connect(lstFile, &QtListBox::DblClick, this, &Form1::lstFile_DblClick);
+  connect(lstFile, &QtListBox::EnterPressed, this, &Form1::lstFile_DblClick);
 }
 
 void Form1::Command1_Click() {
+  // A screen reader's "press" animates the button and clicks it a moment
+  // later, from a timer: given during a run, the click would come after
+  // it, for a window that took no input when it was given.
+  if (std::exchange(pressed_during_run_, false)) return;
   run_->Run();
   CloseIfRequested();
 }

@@ -56,6 +56,7 @@ class Form1 : public QWidget {
   platform::EditorLauncher editor_launcher_;
   platform::ProgramLauncher* launcher_;
   std::unique_ptr<RunCommand> run_;
+  bool pressed_during_run_ = false;
 };
 
 }  // namespace brenvo1::window

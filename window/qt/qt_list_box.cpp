@@ -1,5 +1,6 @@
 #include "window/qt/qt_list_box.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <stdexcept>
 
@@ -52,6 +53,14 @@ std::string QtListBox::List(int index) const {
 void QtListBox::mouseDoubleClickEvent(QMouseEvent* event) {
   QListView::mouseDoubleClickEvent(event);
   if (event->button() == Qt::LeftButton) emit DblClick();
+}
+
+void QtListBox::keyPressEvent(QKeyEvent* event) {
+  if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && event->modifiers() == Qt::NoModifier) {
+    emit EnterPressed();
+    return;
+  }
+  QListView::keyPressEvent(event);
 }
 
 }  // namespace brenvo1::window

@@ -30,9 +30,13 @@ class QtListBox : public QListView, public ListBox {
   // A double-click with the left button anywhere in the list, whether or
   // not it hit an item: the handler decides from ListIndex and Selected.
   void DblClick();
+  // Enter or Return with the focus in the list: the keyboard's way to what
+  // a double-click does, decided by the same handler.
+  void EnterPressed();
 
  protected:
   void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void CheckIndex(int index) const;

@@ -146,8 +146,12 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
         Command1_Click();
       } else if (LOWORD(wparam) == IDOK && GetFocus() == Command1) {
         // Enter, which the dialog keys turn into IDOK: on the focused
-        // button it clicks it, as Space does; elsewhere it does nothing.
+        // button it clicks it, as Space does; on the list it opens the
+        // current row, as a double-click does; in a text box it does
+        // nothing.
         Command1_Click();
+      } else if (LOWORD(wparam) == IDOK && GetFocus() == lstFile->hwnd()) {
+        lstFile_DblClick();
       }
       return 0;
     case WM_NOTIFY:
@@ -193,6 +197,9 @@ LRESULT Form1::HandleNotify(NMHDR& header) {
       return 0;
     case NM_DBLCLK:
       lstFile_DblClick();
+      return 0;
+    case NM_SETFOCUS:
+      lstFile->MarkFocusedRow();
       return 0;
     case LVN_ODFINDITEMW:
       // Typing in the list looks for nothing.

@@ -67,6 +67,15 @@ void Win32ListBox::FillDisplayInfo(NMLVDISPINFOW& info) const {
   info.item.pszText[length] = L'\0';
 }
 
+void Win32ListBox::MarkFocusedRow() {
+  if (shown_count_ == 0) return;
+  if (SendMessageW(hwnd_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED) >= 0) return;
+  LVITEMW focused{};
+  focused.stateMask = LVIS_FOCUSED;
+  focused.state = LVIS_FOCUSED;
+  SendMessageW(hwnd_, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&focused));
+}
+
 void Win32ListBox::FitColumn(UINT dpi) {
   RECT inside{};
   GetClientRect(hwnd_, &inside);

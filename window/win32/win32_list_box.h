@@ -34,6 +34,9 @@ class Win32ListBox : public ListBox {
   bool Selected(int index) const override;
   std::string List(int index) const override;
 
+  // The list has taken the focus: with rows in it and none marked, the
+  // first is marked as the one the keys act on, so that the focus shows.
+  void MarkFocusedRow();
   // Answers the control's LVN_GETDISPINFOW, which reaches the parent.
   void FillDisplayInfo(NMLVDISPINFOW& info) const;
   // Widens the only column to the list's inside, less a scroll bar; after
