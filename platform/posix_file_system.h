@@ -25,7 +25,9 @@ class PosixFileSystem : public FileSystemService {
 // against the current folder, without "." parts or repeated or trailing "/"
 // (except for "/" itself), and with ".." resolved as the system resolves it:
 // it goes up from the folder reached so far, which for a link is the link's
-// target. Other links stay as typed.
+// target. Other links stay as typed. The path is followed one part at a time,
+// as the folder is opened, however long it is; from a part that leads to no
+// folder on, the parts stay as typed (the system cannot open such a path).
 std::string ListedFolderPath(std::string_view path);
 
 // Lets a deep folder tree hold one descriptor per level: raises the soft
