@@ -462,12 +462,32 @@ OpenedFolder PosixFileSystem::GetFolder(std::string_view path) {
   return {std::move(listed), std::move(folder)};
 }
 
+namespace {
+
+// The soft limit the program started with, when it was raised.
+bool open_file_limit_raised = false;
+rlim_t starting_open_file_limit = 0;
+
+}  // namespace
+
 void RaiseOpenFileLimit() {
   struct rlimit limit;
   if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+    const rlim_t starting = limit.rlim_cur;
     limit.rlim_cur = limit.rlim_max;
-    ::setrlimit(RLIMIT_NOFILE, &limit);
+    if (::setrlimit(RLIMIT_NOFILE, &limit) == 0 && !open_file_limit_raised) {
+      starting_open_file_limit = starting;
+      open_file_limit_raised = true;
+    }
   }
+}
+
+void RestoreStartingOpenFileLimit() {
+  if (!open_file_limit_raised) return;
+  struct rlimit limit;
+  if (::getrlimit(RLIMIT_NOFILE, &limit) != 0) return;
+  limit.rlim_cur = std::min(starting_open_file_limit, limit.rlim_max);
+  ::setrlimit(RLIMIT_NOFILE, &limit);
 }
 
 }  // namespace brenvo1::platform

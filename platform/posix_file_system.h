@@ -34,4 +34,10 @@ std::string ListedFolderPath(std::string_view path);
 // limit on open files to the hard limit.
 void RaiseOpenFileLimit();
 
+// Puts back the soft limit on open files that RaiseOpenFileLimit found, for
+// a program about to be started from this one: the raise is this program's
+// own need, and the other program gets the limit the user gave. Only system
+// calls: safe between fork and exec.
+void RestoreStartingOpenFileLimit();
+
 }  // namespace brenvo1::platform
