@@ -346,17 +346,17 @@ class FolderPathWalk {
   // The last part is opened with flags (O_PATH or O_RDONLY), the others
   // with O_PATH.
   FolderPathWalk(std::string_view path, int flags) {
-    // A NUL would cut the path short and name a different one.
-    if (path.empty() || HoldsNul(path)) {
-      Fail(ENOENT, path);
-      return;
-    }
-    if (path.front() != '/' && !CurrentFolder()) {
+    const bool relative = path.empty() || path.front() != '/';
+    if (relative && !CurrentFolder()) {
       Fail(errno, path);
       return;
     }
+    if (path.empty()) {  // the system opens no empty path
+      Fail(ENOENT, path);
+      return;
+    }
     const std::vector<std::string_view> parts = PartsOf(path);
-    folder_.Reset(::open(path.front() == '/' ? "/" : ".", (parts.empty() ? flags : O_PATH) | O_DIRECTORY | O_CLOEXEC));
+    folder_.Reset(::open(relative ? "." : "/", (parts.empty() ? flags : O_PATH) | O_DIRECTORY | O_CLOEXEC));
     if (folder_.get() < 0) {
       Fail(errno, path);
       return;
@@ -393,6 +393,7 @@ class FolderPathWalk {
 
   // Returns 0, or the error that stopped the part from being followed.
   int Follow(const std::string& part, int flags) {
+    if (HoldsNul(part)) return ENOENT;  // would name a different, shorter part
     bool is_link = false;
     if (part != "." && part != "..") {
       struct stat st;

@@ -216,6 +216,7 @@ TEST_F(PosixFileSystemTest, ListedPathIsAbsoluteAndClean) {
   EXPECT_EQ(ListedFolderPath(root + "/a/./b/../c"), root + "/a/c");
   const std::string cwd = fs::current_path().string();
   EXPECT_EQ(ListedFolderPath("."), cwd == "/" ? "/" : cwd);
+  EXPECT_EQ(ListedFolderPath(""), cwd == "/" ? "/" : cwd);  // names nothing, shown as the current folder
   fs::current_path(root);
   EXPECT_EQ(ListedFolderPath("a/b/.."), root + "/a");
   fs::current_path(cwd);
