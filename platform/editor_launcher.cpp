@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <vector>
 
+#include "platform/posix_file_system.h"
+
 extern char** environ;
 
 namespace brenvo1::platform {
@@ -67,6 +69,7 @@ ssize_t ReadRetrying(int fd, void* buffer, std::size_t size) {
   ::sigprocmask(SIG_SETMASK, &none, nullptr);
   ::signal(SIGPIPE, SIG_DFL);
   ::signal(SIGCHLD, SIG_DFL);
+  RestoreStartingOpenFileLimit();
 
   ::execve(program, argv, environ);
   ReportAndExit(reportFd, errno);

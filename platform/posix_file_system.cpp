@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <unordered_set>
 
 #include "platform/listed_folder.h"
@@ -41,6 +42,7 @@ class FileDescriptor {
     if (fd_ >= 0) ::close(fd_);
     fd_ = fd;
   }
+  void Release() { fd_ = -1; }
 
  private:
   int fd_;
@@ -255,100 +257,238 @@ class PosixFolder : public ListedFolder {
   std::unordered_set<std::string> fetched_ahead_;  // files asked for when opened early
 };
 
-// Opens a folder as open(2) would, also when the path is longer than the
-// system takes in one call: then it is opened piece by piece, each piece
-// relative to the folder before it, which resolves links and ".." the same
-// way. Returns -1 with errno set on failure.
-int OpenFolderPath(std::string_view path, int flags) {
-  flags |= O_DIRECTORY | O_CLOEXEC;
-  if (path.size() < PATH_MAX) return ::open(std::string(path).c_str(), flags);
-  FileDescriptor folder;
+// The parts of a path between its slashes, without the empty ones.
+std::vector<std::string_view> PartsOf(std::string_view path) {
+  std::vector<std::string_view> parts;
+  while (!path.empty()) {
+    const auto slash = path.find('/');
+    if (slash != 0) parts.push_back(path.substr(0, slash));
+    path = slash == std::string_view::npos ? std::string_view{} : path.substr(slash + 1);
+  }
+  return parts;
+}
+
+std::optional<std::string> TextOfLink(int folder, const std::string& name) {
+  // Links in /proc report no size: the buffer grows until the text fits.
+  std::string text(256, '\0');
   for (;;) {
-    std::size_t cut = path.rfind('/', PATH_MAX - 1);
-    if (cut == std::string_view::npos) {
-      errno = ENAMETOOLONG;
-      return -1;
+    const ssize_t got = ::readlinkat(folder, name.c_str(), text.data(), text.size());
+    if (got < 0) return std::nullopt;
+    if (static_cast<std::size_t>(got) < text.size()) {
+      text.resize(static_cast<std::size_t>(got));
+      return text;
     }
-    if (cut == 0) cut = 1;  // the root folder on its own
-    const int fd = ::openat(folder.get() < 0 ? AT_FDCWD : folder.get(), std::string(path.substr(0, cut)).c_str(),
-                            O_PATH | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return -1;
-    folder.Reset(fd);
-    path.remove_prefix(cut);
-    while (!path.empty() && path.front() == '/') path.remove_prefix(1);
-    if (path.size() < PATH_MAX) return ::openat(folder.get(), path.empty() ? "." : std::string(path).c_str(), flags);
+    text.resize(text.size() * 2);
   }
 }
 
-// The physical path of a folder reached through a link.
-std::string ResolvedPath(const std::string& path) {
-  std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr), &std::free);
-  return resolved ? std::string(resolved.get()) : path;
+// The path of a folder with every link in it replaced by its target, as
+// realpath(3) makes it, but read one part at a time relative to the folder
+// before it, so that no length limit applies. nullopt with errno set when
+// some part cannot be followed.
+std::optional<std::string> PhysicalPath(std::string_view path) {
+  constexpr int kMostLinks = 40;  // as the system allows in one path
+  FileDescriptor at(::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
+  if (at.get() < 0) return std::nullopt;
+  std::string physical;
+  // Parts still to follow, the next one last.
+  std::vector<std::string> pending;
+  const auto push_parts = [&pending](std::string_view text) {
+    const std::vector<std::string_view> parts = PartsOf(text);
+    for (auto part = parts.rbegin(); part != parts.rend(); ++part) pending.emplace_back(*part);
+  };
+  push_parts(path);
+  for (int links = 0; !pending.empty();) {
+    const std::string part = std::move(pending.back());
+    pending.pop_back();
+    if (part == ".") continue;
+    if (part != "..") {
+      struct stat st;
+      if (::fstatat(at.get(), part.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return std::nullopt;
+      if (S_ISLNK(st.st_mode)) {
+        if (++links > kMostLinks) {
+          errno = ELOOP;
+          return std::nullopt;
+        }
+        const std::optional<std::string> target = TextOfLink(at.get(), part);
+        if (!target) return std::nullopt;
+        if (target->starts_with('/')) {
+          at.Reset(::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
+          if (at.get() < 0) return std::nullopt;
+          physical.clear();
+        }
+        push_parts(*target);
+        continue;
+      }
+    }
+    const int fd = ::openat(at.get(), part.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    at.Reset(fd);
+    if (part == "..") {
+      physical.resize(physical.empty() ? 0 : physical.rfind('/'));
+    } else {
+      physical.push_back('/');
+      physical.append(part);
+    }
+  }
+  return physical.empty() ? "/" : physical;
 }
 
-bool IsLink(const std::string& path) {
-  struct stat st;
-  return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
-}
+// A typed folder path followed one part at a time, each part opened
+// relative to the folder before it, as the system follows a path: links
+// where they are met, ".." from the folder reached, and no length limit.
+// Alongside, the path the folder is listed under is built from the same
+// steps, so it always names the folder that was opened. A part that cannot
+// be followed ends the walk: it and the parts after it are kept as typed,
+// never resolved by their text.
+class FolderPathWalk {
+ public:
+  // The last part is opened with flags (O_PATH or O_RDONLY), the others
+  // with O_PATH.
+  FolderPathWalk(std::string_view path, int flags) {
+    const bool relative = path.empty() || path.front() != '/';
+    if (relative && !CurrentFolder()) {
+      Fail(errno, path);
+      return;
+    }
+    if (path.empty()) {  // the system opens no empty path
+      Fail(ENOENT, path);
+      return;
+    }
+    const std::vector<std::string_view> parts = PartsOf(path);
+    folder_.Reset(::open(relative ? "." : "/", (parts.empty() ? flags : O_PATH) | O_DIRECTORY | O_CLOEXEC));
+    if (folder_.get() < 0) {
+      Fail(errno, path);
+      return;
+    }
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+      if (const int error = Follow(std::string(parts[i]), i + 1 == parts.size() ? flags : O_PATH)) {
+        Fail(error, path.substr(static_cast<std::size_t>(parts[i].data() - path.data())));
+        return;
+      }
+    }
+  }
+
+  int error() const { return error_; }
+  const std::string& listed() const { return listed_; }
+  int Release() {
+    const int fd = folder_.get();
+    folder_.Release();
+    return fd;
+  }
+
+ private:
+  bool CurrentFolder() {
+    std::vector<char> cwd(4096);
+    while (::getcwd(cwd.data(), cwd.size()) == nullptr) {
+      if (errno != ERANGE) return false;
+      cwd.resize(cwd.size() * 2);
+    }
+    // The system gives the current folder with no link in it.
+    listed_ = cwd.data();
+    if (listed_ == "/") listed_.clear();
+    part_is_link_.assign(PartsOf(listed_).size(), false);
+    return true;
+  }
+
+  // Returns 0, or the error that stopped the part from being followed.
+  int Follow(const std::string& part, int flags) {
+    if (HoldsNul(part)) return ENOENT;  // would name a different, shorter part
+    bool is_link = false;
+    if (part != "." && part != "..") {
+      struct stat st;
+      if (::fstatat(folder_.get(), part.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return errno;
+      is_link = S_ISLNK(st.st_mode);
+    }
+    const int fd = ::openat(folder_.get(), part.c_str(), flags | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return errno;
+    folder_.Reset(fd);
+    if (part == "..") {
+      // ".." leaves the folder reached, which for a link is its target, not
+      // the folder that holds the link.
+      if (!part_is_link_.empty() && part_is_link_.back()) {
+        std::optional<std::string> physical = PhysicalPath(listed_);
+        if (!physical) return errno;
+        listed_ = *physical == "/" ? std::string() : std::move(*physical);
+        part_is_link_.assign(PartsOf(listed_).size(), false);
+      }
+      if (!part_is_link_.empty()) {
+        listed_.resize(listed_.rfind('/'));
+        part_is_link_.pop_back();
+      }
+    } else if (part != ".") {
+      listed_.push_back('/');
+      listed_.append(part);
+      part_is_link_.push_back(is_link);
+    }
+    return 0;
+  }
+
+  // rest: the typed path from the part that could not be followed on.
+  void Fail(int error, std::string_view rest) {
+    error_ = error;
+    folder_.Reset();
+    if (!rest.empty() && rest.front() == '/') listed_.clear();
+    for (const std::string_view part : PartsOf(rest)) {
+      if (part == ".") continue;
+      listed_.push_back('/');
+      listed_.append(part);
+    }
+  }
+
+  FileDescriptor folder_;
+  std::string listed_;              // empty for the root folder
+  std::vector<bool> part_is_link_;  // for each part of listed_
+  int error_ = 0;
+};
 
 }  // namespace
 
 std::string ListedFolderPath(std::string_view path) {
-  std::string absolute;
-  if (path.empty() || path.front() != '/') {
-    std::vector<char> cwd(4096);
-    while (::getcwd(cwd.data(), cwd.size()) == nullptr) {
-      if (errno != ERANGE) ThrowError(std::string(path), errno, "current folder");
-      cwd.resize(cwd.size() * 2);
-    }
-    absolute = cwd.data();
-    absolute.push_back('/');
-  }
-  absolute.append(path);
-
-  std::string listed;
-  std::string_view rest = absolute;
-  while (!rest.empty()) {
-    const auto slash = rest.find('/');
-    const std::string_view part = rest.substr(0, slash);
-    rest = slash == std::string_view::npos ? std::string_view{} : rest.substr(slash + 1);
-    if (part.empty() || part == ".") continue;
-    if (part == "..") {
-      // ".." leaves the folder the path has reached, which for a link is
-      // its target, not the folder that holds the link.
-      if (!listed.empty() && IsLink(listed)) listed = ResolvedPath(listed);
-      listed.resize(listed.rfind('/') == std::string::npos ? 0 : listed.rfind('/'));
-      continue;
-    }
-    listed.push_back('/');
-    listed.append(part);
-  }
-  return listed.empty() ? "/" : listed;
+  const FolderPathWalk walk(path, O_PATH);
+  return walk.listed().empty() ? "/" : walk.listed();
 }
 
 bool PosixFileSystem::FolderExists(std::string_view path) {
-  if (HoldsNul(path)) return false;  // would name a different, shorter path
   // O_PATH: a folder the user may not read still exists; reading it is
   // reported later as such.
-  FileDescriptor folder(OpenFolderPath(path, O_PATH));
-  return folder.get() >= 0;
+  return FolderPathWalk(path, O_PATH).error() == 0;
 }
 
 OpenedFolder PosixFileSystem::GetFolder(std::string_view path) {
-  if (HoldsNul(path)) ThrowError(std::string(path), ENOENT, "open folder");
-  std::string listed = ListedFolderPath(path);
-  const int fd = OpenFolderPath(path, O_RDONLY);
-  if (fd < 0) ThrowError(std::move(listed), errno, "open folder");
-  std::unique_ptr<Folder> folder = PosixFolder::Opened(fd, listed, std::make_shared<DiskActivity>());
+  FolderPathWalk walk(path, O_RDONLY);
+  std::string listed = walk.listed().empty() ? "/" : walk.listed();
+  if (walk.error() != 0) ThrowError(std::move(listed), walk.error(), "open folder");
+  std::unique_ptr<Folder> folder = PosixFolder::Opened(walk.Release(), listed, std::make_shared<DiskActivity>());
   return {std::move(listed), std::move(folder)};
 }
+
+namespace {
+
+// The soft limit the program started with, when it was raised.
+bool open_file_limit_raised = false;
+rlim_t starting_open_file_limit = 0;
+
+}  // namespace
 
 void RaiseOpenFileLimit() {
   struct rlimit limit;
   if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+    const rlim_t starting = limit.rlim_cur;
     limit.rlim_cur = limit.rlim_max;
-    ::setrlimit(RLIMIT_NOFILE, &limit);
+    if (::setrlimit(RLIMIT_NOFILE, &limit) == 0 && !open_file_limit_raised) {
+      starting_open_file_limit = starting;
+      open_file_limit_raised = true;
+    }
   }
+}
+
+void RestoreStartingOpenFileLimit() {
+  if (!open_file_limit_raised) return;
+  struct rlimit limit;
+  if (::getrlimit(RLIMIT_NOFILE, &limit) != 0) return;
+  limit.rlim_cur = std::min(starting_open_file_limit, limit.rlim_max);
+  ::setrlimit(RLIMIT_NOFILE, &limit);
 }
 
 }  // namespace brenvo1::platform

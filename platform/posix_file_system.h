@@ -25,11 +25,19 @@ class PosixFileSystem : public FileSystemService {
 // against the current folder, without "." parts or repeated or trailing "/"
 // (except for "/" itself), and with ".." resolved as the system resolves it:
 // it goes up from the folder reached so far, which for a link is the link's
-// target. Other links stay as typed.
+// target. Other links stay as typed. The path is followed one part at a time,
+// as the folder is opened, however long it is; from a part that leads to no
+// folder on, the parts stay as typed (the system cannot open such a path).
 std::string ListedFolderPath(std::string_view path);
 
 // Lets a deep folder tree hold one descriptor per level: raises the soft
 // limit on open files to the hard limit.
 void RaiseOpenFileLimit();
+
+// Puts back the soft limit on open files that RaiseOpenFileLimit found, for
+// a program about to be started from this one: the raise is this program's
+// own need, and the other program gets the limit the user gave. Only system
+// calls: safe between fork and exec.
+void RestoreStartingOpenFileLimit();
 
 }  // namespace brenvo1::platform

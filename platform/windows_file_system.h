@@ -34,12 +34,15 @@ std::optional<std::wstring> WideFromWtf8(std::string_view path);
 std::string Wtf8FromWide(std::wstring_view path);
 
 // The full path the system makes of a typed path: separator "\", "." and
-// ".." resolved, no trailing separator except after a drive root ("C:\").
-// nullopt when it cannot be made.
+// ".." resolved, no trailing separator except after a drive's root (C:\,
+// \\?\C:\, \\.\C:\). A last part that names a device is the folder of that
+// name, trimmed as the system trims names. A \\?\ path is taken as spelled,
+// only its "." and ".." parts resolved. nullopt when it cannot be made.
 std::optional<std::wstring> FullFolderPath(std::wstring_view typed);
 
-// The "\\?\" or "\\?\UNC\" form of a full path, which the system takes
-// without parsing: no length limit, no device names, no trimming.
+// The "\\?\" or "\\?\UNC\" form of a full path (also of a "\\.\" one), which
+// the system takes without parsing: no length limit, no device names, no
+// trimming.
 std::wstring ExtendedLengthPath(std::wstring_view full);
 
 }  // namespace brenvo1::platform

@@ -22,15 +22,28 @@ std::array<bool, 128> AsciiFoldTargetsOfNonAscii() {
   return targets;
 }
 
+// The three-byte form of an unpaired UTF-16 surrogate (ED A0..BF xx), which
+// is how a text typed or passed on Windows holds one (see platform/wtf8.h).
+bool IsLoneSurrogateForm(const std::uint8_t* p, const std::uint8_t* end) {
+  return end - p >= 3 && p[0] == 0xED && p[1] >= 0xA0 && p[1] <= 0xBF && IsContinuationByte(p[2]);
+}
+
+// Decoded as a file's contents would be, with one exception. An unpaired
+// surrogate is no character, and the decoders read one in a UTF-16 file as
+// U+FFFD. Taken as bytes, its form would be three Windows-1252 characters
+// (ED A0 BD: "í", NBSP, "½") and would find text the user never gave. It is
+// read as U+FFFD instead, on both systems alike: it finds the file a lone
+// surrogate was copied from (and U+FFFD, which the decoders make of one),
+// never other characters.
 std::vector<char32_t> DecodeAll(std::string_view text) {
   std::vector<char32_t> characters;
-  StreamDecoder decoder(TextEncoding::Utf8OrWindows1252);
-  auto append = [&characters](char32_t c) {
+  const auto* p = reinterpret_cast<const std::uint8_t*>(text.data());
+  const auto* const end = p + text.size();
+  while (p < end) {
+    char32_t c = kReplacementCharacter;
+    p += IsLoneSurrogateForm(p, end) ? 3 : DecodeMixedAt(p, end, true, c);
     characters.push_back(c);
-    return false;
-  };
-  decoder.Feed({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()}, append);
-  decoder.Finish(append);
+  }
   return characters;
 }
 

@@ -13,7 +13,8 @@ namespace brenvo1::search {
 // spell in a file, which lets most files be searched on their bytes.
 class SearchText {
  public:
-  // text is UTF-8; bytes that are not read as Windows-1252, as in files.
+  // text is UTF-8; bytes that are not read as Windows-1252, as in files,
+  // except the three-byte form of an unpaired surrogate, read as U+FFFD.
   explicit SearchText(std::string_view text);
 
   bool empty() const { return folded_.empty(); }

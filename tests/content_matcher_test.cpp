@@ -148,6 +148,25 @@ TEST(ContentMatcher, BrokenSequencesReadAsWindows1252) {
   EXPECT_FALSE(Contains("\xc3\xa0" "abc", "\xc3\x83\xc2\xa0" "abc"));
 }
 
+// A text typed on Windows holds an unpaired surrogate as its three-byte
+// form. It reads as U+FFFD, as one in a UTF-16 file does, and so finds such
+// a surrogate, never the Windows-1252 characters its bytes would spell.
+TEST(ContentMatcher, UnpairedSurrogateInTheTextFindsOnlyOneInAFile) {
+  const std::string a_high = "a\xed\xa0\xbd";  // "a" and U+D83D
+  EXPECT_EQ(SearchText(a_high).folded(), (std::vector<char32_t>{U'a', kReplacementCharacter}));
+  EXPECT_EQ(SearchText("\xed\xa0\xbd\xed\xb8\x80").folded(),  // two halves, each alone
+            (std::vector<char32_t>{kReplacementCharacter, kReplacementCharacter}));
+  EXPECT_EQ(SearchText("\xed\x9f\xbf\xed\xa0").folded(),  // U+D7FF, then a form cut short
+            (std::vector<char32_t>{0xD7FF, 0xED, 0xA0}));
+  EXPECT_FALSE(Contains("a\xc3\xad\xc2\xa0\xc2\xbd", a_high));  // "aí ½" in UTF-8
+  EXPECT_FALSE(Contains("a\xed\xa0\xbd", a_high));                 // the same bytes: Windows-1252
+  EXPECT_FALSE(Contains("A\xcd\xa0\xbd", a_high));                 // in upper case
+  EXPECT_FALSE(Contains(Utf16LE(u"a\U0001F600"), a_high));          // a paired surrogate
+  EXPECT_TRUE(Contains(Utf16LE(u"xA\xD83Dy"), a_high));
+  EXPECT_TRUE(Contains(Utf16BE(u"xa\xDE00y"), "A\xed\xb8\x80Y"));
+  EXPECT_TRUE(Contains("a\xef\xbf\xbd", a_high));  // U+FFFD, all a decoder makes of a lone surrogate
+}
+
 TEST(ContentMatcher, ByteOrderMarkIsNotText) {
   EXPECT_FALSE(Contains("\xef\xbb\xbf" "abc", "\xef\xbb\xbf" "abc"));
   EXPECT_TRUE(Contains("x\xef\xbb\xbf" "abc", "\xef\xbb\xbf" "abc"));  // a mid-file U+FEFF is a character

@@ -207,15 +207,23 @@ TEST_F(PosixFileSystemTest, LinksShareTheIdentityOfTheirTarget) {
   EXPECT_FALSE(sub->Identity() == top->Identity());
 }
 
-TEST(ListedFolderPath, MakesPathsAbsoluteAndClean) {
+TEST_F(PosixFileSystemTest, ListedPathIsAbsoluteAndClean) {
+  fs::create_directories(root + "/a/b");
+  fs::create_directories(root + "/a/c");
   EXPECT_EQ(ListedFolderPath("/"), "/");
-  EXPECT_EQ(ListedFolderPath("//a//b/"), "/a/b");
-  EXPECT_EQ(ListedFolderPath("/a/./b/../c"), "/a/c");
   EXPECT_EQ(ListedFolderPath("/../.."), "/");
-  EXPECT_EQ(ListedFolderPath("/a b/ c "), "/a b/ c ");
+  EXPECT_EQ(ListedFolderPath("/" + root + "//a//b/"), root + "/a/b");
+  EXPECT_EQ(ListedFolderPath(root + "/a/./b/../c"), root + "/a/c");
   const std::string cwd = fs::current_path().string();
   EXPECT_EQ(ListedFolderPath("."), cwd == "/" ? "/" : cwd);
-  EXPECT_EQ(ListedFolderPath("x/y/.."), (cwd == "/" ? "" : cwd) + "/x");
+  EXPECT_EQ(ListedFolderPath(""), cwd == "/" ? "/" : cwd);  // names nothing, shown as the current folder
+  fs::current_path(root);
+  EXPECT_EQ(ListedFolderPath("a/b/.."), root + "/a");
+  fs::current_path(cwd);
+  // ".." is never taken from the text of a part that leads to no folder:
+  // the system cannot open such a path, and it is shown as typed.
+  EXPECT_EQ(ListedFolderPath(root + "/a/./nessuna/../c/"), root + "/a/nessuna/../c");
+  EXPECT_EQ(ListedFolderPath("/a b/ c "), "/a b/ c ");
 }
 
 // ".." after a link leaves the link's target, as the system goes; the folder
@@ -250,12 +258,22 @@ TEST_F(PosixFileSystemTest, PathLongerThanTheSystemLimitIsOpened) {
   const int file = ::openat(folder, "x.txt", O_WRONLY | O_CREAT, 0644);
   ASSERT_EQ(::write(file, "x", 1), 1);
   ::close(file);
+  Write("elsewhere/inner/deeper.txt", "x");
+  Write("elsewhere/y.txt", "x");
+  ASSERT_EQ(::symlinkat((root + "/elsewhere/inner").c_str(), folder, "lnk"), 0);
   ::close(folder);
   ASSERT_TRUE(service.FolderExists(path));
   OpenedFolder opened = service.GetFolder(path + "/.");
   EXPECT_EQ(opened.path, path);
   EXPECT_EQ(opened.folder->Files(), (Names{"x.txt"}));
   EXPECT_FALSE(service.FolderExists(path + "/missing"));
+  // ".." after a link at the end of such a path leaves the link's target,
+  // however long the path to the link.
+  ASSERT_TRUE(service.FolderExists(path + "/lnk/.."));
+  opened = service.GetFolder(path + "/lnk/..");
+  EXPECT_EQ(opened.path, root + "/elsewhere");
+  EXPECT_EQ(opened.folder->Files(), (Names{"y.txt"}));
+  EXPECT_EQ(ListedFolderPath(path + "/lnk/../inner"), root + "/elsewhere/inner");
 }
 
 TEST(JoinPath, NeverDoublesTheSeparator) {

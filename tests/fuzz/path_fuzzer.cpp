@@ -1,7 +1,8 @@
 // The listed path of a folder on arbitrary paths: the result is absolute,
-// holds no empty, "." or ".." component and is its own listed path; without
-// "..", which may follow a link on this machine, it keeps exactly the input's
-// other components, in order.
+// holds no empty or "." component, holds ".." only after a part that leads to
+// no folder, and is its own listed path; without "..", which may follow a
+// link on this machine, it keeps exactly the input's other components, in
+// order.
 
 #include <cstdint>
 #include <cstdio>
@@ -15,6 +16,7 @@
 namespace {
 
 using brenvo1::platform::ListedFolderPath;
+using brenvo1::platform::PosixFileSystem;
 
 [[noreturn]] void Fail(const char* what) {
   std::fprintf(stderr, "path_fuzzer: %s\n", what);
@@ -49,9 +51,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (normalized != "/") {
     if (normalized.back() == '/') Fail("result ends in a slash");
     const std::vector<std::string_view> components = ComponentsOf(std::string_view(normalized).substr(1));
+    std::string prefix;
     for (const std::string_view component : components) {
       if (component.empty()) Fail("result holds an empty component");
-      if (component == "." || component == "..") Fail("result holds a dot component");
+      if (component == ".") Fail("result holds a dot component");
+      if (component == "..") {
+        PosixFileSystem service;
+        if (service.FolderExists(prefix)) Fail("result climbs from a folder by the text of its path");
+        break;
+      }
+      prefix.append("/").append(component);
     }
   }
   if (ListedFolderPath(normalized) != normalized) Fail("normalising twice changes the result");

@@ -162,6 +162,7 @@ TRICKY_CONTENTS = {
     "single_fe.txt": b"\xfe",
     "truncated_bom.txt": b"\xef\xbb",
     "utf8_surrogate.txt": b"prima \xed\xa0\x80 dopo",
+    "surrogate_lookalike.txt": "a\u00ed\u00a0\u00bd".encode(),  # the bytes of "a" + U+D83D read as 1252
     "utf8_overlong.txt": b"x\xc0\xafy",
     "utf8_overlong3.txt": b"\xe0\x80\x80",
     "utf8_above_max.txt": b"\xf4\x90\x80\x80",

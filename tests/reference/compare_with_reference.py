@@ -44,8 +44,8 @@ def b(text):
 
 # Search texts for the project and hostile trees: accents in both cases,
 # characters whose simple folding is easy to get wrong, the bytes of
-# Windows-1252 and of ill-formed UTF-8 as search text, shell and option-like
-# texts, line ends.
+# Windows-1252 and of ill-formed UTF-8 as search text, unpaired surrogates,
+# shell and option-like texts, line ends.
 GENERAL_TEXTS = [b(t) for t in [
     "Attenzione", "città", "CITTÀ", "È", "è", "ç", "Ç", "perché", "PERCHÉ", "attività",
     "k", "K", "s", "S", "", "riga uno\nriga due", "uno\r\nriga", "End Sub\r\n", "\r\n",
@@ -56,6 +56,9 @@ GENERAL_TEXTS = [b(t) for t in [
     b"\xff", "\u00c3", "5 \u03bcm", "Stra\u00dfe", "\x01", "\ufeff", "\ufeffabc",
     "\u00ef\u00bb\u00bf", "a\ufeffb", "AB", "ab", "tt\ufffd\u00e0", "A\ufffd", "\U00010400", "Linux",
     b"\xe2\x82\xe2\x82\xac", b"citt\xc3",
+    # Unpaired surrogates as Windows hands them over (ED A0..BF xx).
+    b"a\xed\xa0\xbd", b"\xed\xa0\x80", b"citt\xed\xa0\xbd\xc3\xa0", b"X\xed\xb8\x80Y",
+    b"\xed\xa0\xbd\xed\xb8\x80",
 ]]
 
 CHUNK_TEXTS = [b(t) for t in [

@@ -91,10 +91,23 @@ def decode_content(data):
     return decode_utf8_or_cp1252(data)
 
 
+def _lone_surrogate_or_cp1252(error):
+    # ED A0..BF xx is how Windows hands over a text holding an unpaired
+    # surrogate: it reads as U+FFFD, as such a surrogate in a UTF-16 file
+    # does, never as the three Windows-1252 characters of its bytes.
+    form = error.object[error.start:error.start + 3]
+    if len(form) == 3 and form[0] == 0xED and 0xA0 <= form[1] <= 0xBF and 0x80 <= form[2] <= 0xBF:
+        return "\ufffd", error.start + 3
+    return _one_byte_as_cp1252(error)
+
+
+codecs.register_error("brenvo1_reference_search_text", _lone_surrogate_or_cp1252)
+
+
 def decode_search_text(data):
     # The search text arrives as bytes of the UTF-8/Windows-1252 kind; it is
     # never taken as UTF-16 and carries no byte-order mark of its own.
-    return decode_utf8_or_cp1252(data)
+    return bytes(data).decode("utf-8", "brenvo1_reference_search_text")
 
 
 # --- Case folding -----------------------------------------------------------

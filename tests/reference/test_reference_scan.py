@@ -157,6 +157,22 @@ class DecodingTest(unittest.TestCase):
         self.assertEqual(ref.decode_search_text(b"\xff\xfeA"), "\u00ff\u00feA")
         self.assertEqual(ref.decode_search_text(b"citt\xe0"), "citt\u00e0")
 
+    def test_unpaired_surrogate_in_the_search_text(self):
+        cases = [
+            (b"a\xed\xa0\xbd", "a\ufffd"),
+            (b"\xed\xb0\x80z", "\ufffdz"),
+            (b"\xed\xa0\xbd\xed\xb8\x80", "\ufffd\ufffd"),   # a pair spelled as two halves
+            (b"\xed\x9f\xbf", "\ud7ff"),                   # the last one before them
+            (b"\xed\xa0", "\u00ed\u00a0"),                 # cut short
+            (b"\xed\xa0A", "\u00ed\u00a0A"),
+            (b"\xe2\xed\xa0\x80", "\u00e2\ufffd"),
+        ]
+        for data, expected in cases:
+            with self.subTest(data=data):
+                self.assertEqual(ref.decode_search_text(data), expected)
+        # Files are read as before: the same bytes are Windows-1252 there.
+        self.assertEqual(ref.decode_content(b"a\xed\xa0\xbd"), "a\u00ed\u00a0\u00bd")
+
 
 class FoldingTest(unittest.TestCase):
     def test_simple_folding_by_hand(self):

@@ -2,6 +2,7 @@
 // shell, with the path's exact bytes.
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -16,6 +17,7 @@
 #include <thread>
 
 #include "platform/editor_launcher.h"
+#include "platform/posix_file_system.h"
 
 namespace fs = std::filesystem;
 using brenvo1::platform::EditorLauncher;
@@ -63,11 +65,13 @@ bool WaitForFile(const fs::path& path) {
   return false;
 }
 
-// A program that saves its arguments (each ended by NUL) and its parent's
-// process id, then stays alive until the test releases it.
+// A program that saves its soft limit on open files, its arguments (each
+// ended by NUL) and its parent's process id, then stays alive until the test
+// releases it.
 std::string RecordingProgram(const fs::path& folder) {
   const std::string dir = folder.string();
   return "#!/bin/sh\n"
+         "ulimit -Sn > '" + dir + "/open-files'\n"
          "printf '%s\\0' \"$@\" > '" + dir + "/args.new' && /bin/mv '" + dir + "/args.new' '" + dir + "/args'\n"
          "echo $PPID > '" + dir + "/parent'\n"
          "i=0\n"
@@ -144,6 +148,30 @@ TEST(StartDetached, PassesTheExactBytesAsOneArgumentWithoutAShellAndDoesNotWait)
   errno = 0;
   EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1);
   EXPECT_EQ(errno, ECHILD);
+}
+
+// The program raises its own limit on open files for deep trees; the editor
+// gets the limit the program started with.
+TEST(StartDetached, TheProgramGetsTheOpenFileLimitTheUserGave) {
+  struct rlimit limit;
+  ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &limit), 0);
+  if (limit.rlim_max != RLIM_INFINITY && limit.rlim_max <= 256) GTEST_SKIP() << "no room to raise the limit";
+  limit.rlim_cur = 256;
+  ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &limit), 0);
+  brenvo1::platform::RaiseOpenFileLimit();
+  ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &limit), 0);
+  ASSERT_EQ(limit.rlim_cur, limit.rlim_max);
+
+  TempFolder temp;
+  const fs::path program = temp.path() / "editor";
+  WriteExecutable(program, RecordingProgram(temp.path()));
+  std::ofstream(temp.path() / "release") << "";
+  ASSERT_TRUE(StartDetached(program.string(), "/dati/a.txt"));
+  ASSERT_TRUE(WaitForFile(temp.path() / "args"));
+  EXPECT_EQ(ReadAll(temp.path() / "open-files"), "256\n");
+  // The program itself keeps its raised limit.
+  ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &limit), 0);
+  EXPECT_EQ(limit.rlim_cur, limit.rlim_max);
 }
 
 TEST(StartDetached, ReportsAProgramThatCannotBeExecuted) {

@@ -103,9 +103,26 @@ TEST(WindowsPaths, FullPathsAsTheSystemMakesThem) {
   EXPECT_EQ(FullFolderPath(L"C:/a/./c/../b//"), L"C:\\a\\b");
   EXPECT_EQ(FullFolderPath(L"\\\\server\\share\\x\\..\\y\\"), L"\\\\server\\share\\y");
   EXPECT_EQ(FullFolderPath(L""), std::nullopt);
-  // A last part named like a device is the folder of that name.
+  // A last part named like a device is the folder of that name, trimmed of
+  // trailing dots and spaces as the system trims any other name.
   EXPECT_EQ(FullFolderPath(L"C:\\a\\con"), L"C:\\a\\con");
   EXPECT_EQ(FullFolderPath(L"C:/a/NUL.txt"), L"C:\\a\\NUL.txt");
+  EXPECT_EQ(FullFolderPath(L"C:\\a\\AUX "), L"C:\\a\\AUX");
+  EXPECT_EQ(FullFolderPath(L"C:\\a\\AUX."), L"C:\\a\\AUX");
+  EXPECT_EQ(FullFolderPath(L"C:\\a\\com1 . ."), L"C:\\a\\com1");
+  // A drive's root in device form keeps its separator: without it the path
+  // names the volume, not its root folder.
+  EXPECT_EQ(FullFolderPath(L"\\\\?\\C:\\"), L"\\\\?\\C:\\");
+  EXPECT_EQ(FullFolderPath(L"\\\\.\\C:\\"), L"\\\\.\\C:\\");
+  EXPECT_EQ(FullFolderPath(L"\\\\.\\C:\\a\\.."), L"\\\\.\\C:\\");
+  // A "\\?\" path is taken as typed: only "." and ".." parts are resolved,
+  // and no name is trimmed or read as a device.
+  EXPECT_EQ(FullFolderPath(L"\\\\?\\C:\\sub\\.."), L"\\\\?\\C:\\");
+  EXPECT_EQ(FullFolderPath(L"\\\\?\\C:\\..\\.."), L"\\\\?\\C:\\");
+  EXPECT_EQ(FullFolderPath(L"\\\\?\\C:\\a\\dir."), L"\\\\?\\C:\\a\\dir.");
+  EXPECT_EQ(FullFolderPath(L"\\\\?\\C:\\a\\AUX \\"), L"\\\\?\\C:\\a\\AUX ");
+  EXPECT_EQ(FullFolderPath(L"\\\\?\\C:\\a\\.\\b\\..\\c\\\\d"), L"\\\\?\\C:\\a\\c\\d");
+  EXPECT_EQ(FullFolderPath(L"\\\\?\\UNC\\server\\share\\..\\x"), L"\\\\?\\UNC\\server\\share\\x");
 
   std::wstring current(MAX_PATH * 4, L'\0');
   current.resize(GetCurrentDirectoryW(static_cast<DWORD>(current.size()), current.data()));
@@ -120,6 +137,19 @@ TEST(WindowsPaths, ExtendedLengthForms) {
   EXPECT_EQ(ExtendedLengthPath(L"C:\\a"), L"\\\\?\\C:\\a");
   EXPECT_EQ(ExtendedLengthPath(L"\\\\server\\share\\x"), L"\\\\?\\UNC\\server\\share\\x");
   EXPECT_EQ(ExtendedLengthPath(L"\\\\?\\C:\\a"), L"\\\\?\\C:\\a");
+  EXPECT_EQ(ExtendedLengthPath(L"\\\\.\\C:\\a"), L"\\\\?\\C:\\a");
+}
+
+// A drive's root typed in device form is the same folder as "C:\".
+TEST(WindowsFileSystem, DriveRootInDeviceForm) {
+  WindowsFileSystem service;
+  const OpenedFolder plain = service.GetFolder("C:\\");
+  for (const std::string typed : {"\\\\?\\C:\\", "\\\\.\\C:\\", "\\\\?\\C:\\windows\\..", "\\\\.\\c:\\windows\\.."}) {
+    ASSERT_TRUE(service.FolderExists(typed)) << typed;
+    const OpenedFolder opened = service.GetFolder(typed);
+    EXPECT_EQ(opened.folder->Identity(), plain.folder->Identity()) << typed;
+  }
+  EXPECT_FALSE(service.FolderExists("\\\\?\\C:"));  // the volume, not a folder
 }
 
 TEST(WindowsFileSystem, StartFolderListedByItsFullPathWithBackslashes) {
@@ -165,6 +195,25 @@ TEST(WindowsFileSystem, DeviceNamesAreTheFilesTheyAre) {
   EXPECT_EQ(run.hits, (Names{root + "\\Aux.frm", root + "\\COM1.txt", root + "\\con.txt", root + "\\lpt9.cls",
                              root + "\\NUL.bas", root + "\\con\\nul.txt"}));
   EXPECT_EQ(run.outcome.status, search::RunStatus::Completed);
+
+  // Typed as the start folder with the trailing space or dot that the
+  // system trims from any name.
+  for (const std::string typed : {"\\con ", "\\con.", "\\con . ", "\\con\\"}) {
+    const ScanResult in_con = Search(root + typed, "ostile");
+    EXPECT_EQ(in_con.hits, Names{root + "\\con\\nul.txt"}) << typed;
+  }
+}
+
+// A "\\?\" path names exactly what it spells: "dir." is not "dir".
+TEST(WindowsFileSystem, ExtendedLengthPathIsTakenAsTyped) {
+  TempTree tree;
+  tree.Folder(L"dir.");
+  tree.File(L"dir.\\punto.txt", "ostile");
+  tree.Folder(L"dir");
+  tree.File(L"dir\\senza.txt", "ostile");
+  const std::string extended = Wtf8FromWide(tree.Extended(L""));
+  EXPECT_EQ(Search(extended + "\\dir.", "ostile").hits, Names{extended + "\\dir.\\punto.txt"});
+  EXPECT_EQ(Search(tree.root_wtf8() + "\\dir.", "ostile").hits, Names{tree.root_wtf8() + "\\dir\\senza.txt"});
 }
 
 TEST(WindowsFileSystem, PathsLongerThanMaxPath) {
