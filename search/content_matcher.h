@@ -21,7 +21,8 @@ class ContentMatcher {
   explicit ContentMatcher(const SearchText& text, std::size_t chunk_size = kDefaultChunkSize,
                           std::function<void()> between_chunks = nullptr);
 
-  // Throws platform::FileSystemError when the stream cannot be read.
+  // False for an empty file, whatever the text. Throws
+  // platform::FileSystemError when the stream cannot be read.
   bool Contains(platform::TextStream& stream);
 
   static constexpr std::size_t kDefaultChunkSize = 256 * 1024;

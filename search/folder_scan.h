@@ -44,13 +44,11 @@ class FolderScan {
     std::unique_ptr<platform::Folder> owned;  // empty for the start folder
     platform::Folder* folder;
     std::size_t path_size;  // path_ holds this folder's path up to here
-    const std::vector<std::string>* subfolders = nullptr;  // once listed
     std::size_t next_subfolder = 0;
   };
 
   // False when the folder was entered before or cannot be listed.
   bool Enter(platform::Folder& folder);
-  void AnnounceNextFolder(platform::Folder& folder);
   void ExamineFile(platform::Folder& folder, const std::string& name);
 
   platform::ListBox& lstFile_;
