@@ -17,7 +17,8 @@
 # Needs root (sshd's privilege separation, dropping nothing else) and the
 # packages openssh-server, sshfs, strace and ripgrep: scripts/deps.sh bench.
 # Environment: BRENVO1_BUILD (default: the repository's build-bench),
-# BRENVO1_SCAN.
+# BRENVO1_SCAN; OTHER_SCAN=PATH adds another brenvo1-scan (an earlier
+# build, say) to the same checks, rounds and counts.
 set -euo pipefail
 
 if [ $# -lt 2 ] || [ $# -gt 3 ]; then
@@ -117,13 +118,18 @@ hits() {
   mapfile -d '' command < <(tool_command "$tool" "$folder" "$text")
   "${command[@]}" > "$out.raw" 2> "$out.err" || status=$?
   case "$tool:$status" in
-    scan:0 | rg*:0 | rg*:1) ;;
+    scan:0 | other:0 | rg*:0 | rg*:1) ;;
     *) echo "network_share: ${tool_label[$tool]} failed with status $status on $folder:" >&2; head -5 "$out.err" >&2; exit 1 ;;
   esac
   sed "s|^$folder/||" "$out.raw" | LC_ALL=C sort > "$out"
 }
 
 tools=(scan rg1 rg)
+other_scan=${OTHER_SCAN:-}
+if [ -n "$other_scan" ]; then
+  [ -x "$other_scan" ] || { echo "network_share: no brenvo1-scan at $other_scan" >&2; exit 2; }
+  tools+=(other)
+fi
 candidates=$(candidate_count "$tree")
 echo "machine: $(grep -m1 'model name' /proc/cpuinfo | sed 's/.*: //'), $(nproc) cores, $(uname -sr)"
 echo "tools: $(rg --version | sed -n 1p), $(sshfs --version 2>&1 | grep -m1 -i "sshfs version"), $(ssh -V 2>&1)"
@@ -182,4 +188,28 @@ for tool in "${tools[@]}"; do
   mount_share
   request_row "${tool_label[$tool]}" "$candidates" "$tool" "$mount_point" "$text"
   unmount_share
+done
+
+# What the server is asked, as sshfs logs it: the SFTP requests of each run.
+# The system calls above that the client answers from its own caches (a
+# stat of an open file, a read at the end) never reach it.
+echo
+echo "SFTP requests on the wire, a fresh mount each (sshfs -o sshfs_debug)"
+for tool in "${tools[@]}"; do
+  mapfile -d '' command < <(tool_command "$tool" "$mount_point" "$text")
+  sshfs -F "$work/ssh_config" -o sshfs_debug -f "share:$tree" "$mount_point" > "$work/sftp.log" 2>&1 &
+  sshfs_pid=$!
+  for _ in $(seq 100); do mountpoint -q "$mount_point" && break; sleep 0.1; done
+  mountpoint -q "$mount_point" || { echo "network_share: the logged mount did not come up" >&2; exit 1; }
+  "${command[@]}" > /dev/null 2>&1 || true
+  unmount_share
+  wait "$sshfs_pid" || true
+  grep -oE '^\[[0-9]+\] [A-Z]+' "$work/sftp.log" | awk -v label="${tool_label[$tool]}" -v candidates="$candidates" '
+    { count[$2]++; total++ }
+    END {
+      line = ""
+      n = split("OPEN LSTAT STAT FSTAT CLOSE OPENDIR READDIR READ", names)
+      for (i = 1; i <= n; ++i) if (count[names[i]] > 0) line = line " " names[i] " " count[names[i]]
+      printf "%-18s%s; without READ %.2f per candidate\n", label, line, (total - count["READ"]) / candidates
+    }'
 done

@@ -26,6 +26,7 @@ tool_command() {
   local tool=$1 folder=$2 text=$3
   case "$tool" in
     scan) printf '%s\0' "$scan" "$folder" "$text" ;;
+    other) printf '%s\0' "$other_scan" "$folder" "$text" ;;
     rg1) printf '%s\0' env -u RIPGREP_CONFIG_PATH rg -j1 -uuu -a -i -F -l --iglob "$rg_glob" -- "$text" "$folder" ;;
     rg) printf '%s\0' env -u RIPGREP_CONFIG_PATH rg -uuu -a -i -F -l --iglob "$rg_glob" -- "$text" "$folder" ;;
     grep) printf '%s\0' env LC_ALL=C grep -rilF "${grep_includes[@]}" -- "$text" "$folder" ;;
@@ -33,7 +34,7 @@ tool_command() {
   esac
 }
 
-declare -A tool_label=([scan]="brenvo1-scan" [rg1]="rg -j1" [rg]="rg (all threads)" [grep]="grep -r --include")
+declare -A tool_label=([scan]="brenvo1-scan" [other]="other brenvo1-scan" [rg1]="rg -j1" [rg]="rg (all threads)" [grep]="grep -r --include")
 
 # Candidate files under a folder: the ten extensions, any case.
 candidate_count() {
