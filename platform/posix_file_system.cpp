@@ -149,7 +149,8 @@ constexpr int kFileFlags = O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
 // with nothing written to it (end or EAGAIN).
 class PosixTextStream : public SizedTextStream {
  public:
-  PosixTextStream(int fd, RunLookAhead& look_ahead) : SizedTextStream(0), fd_(fd), look_ahead_(look_ahead) {}
+  PosixTextStream(int fd, std::shared_ptr<RunLookAhead> look_ahead)
+      : SizedTextStream(0), fd_(fd), look_ahead_(std::move(look_ahead)) {}
 
   void Close() override { fd_.Reset(); }
 
@@ -165,7 +166,7 @@ class PosixTextStream : public SizedTextStream {
     if (got < 0 && errno != EAGAIN) return ReadSome(into, size);  // no answer where the file lives
     // Nothing at all in memory: the disk has it. A short read only says
     // the rest is not at hand yet, which a file read before can also say.
-    look_ahead_.FirstRead(got < 0);
+    look_ahead_->FirstRead(got < 0);
     if (got <= 0) return ReadSome(into, size);
     return static_cast<std::size_t>(got);
   }
@@ -188,7 +189,7 @@ class PosixTextStream : public SizedTextStream {
   }
 
   FileDescriptor fd_;
-  RunLookAhead& look_ahead_;
+  std::shared_ptr<RunLookAhead> look_ahead_;  // a stream may outlive its folder
 };
 
 class PosixFolder : public ListedFolder {
@@ -220,7 +221,7 @@ class PosixFolder : public ListedFolder {
     int fd = look_ahead_->Take(this, name);
     if (fd < 0) fd = OpenAt(fd_.get(), name.c_str(), kFileFlags, *look_ahead_);
     if (fd < 0) ThrowError(name, errno, "open");
-    return std::make_unique<PosixTextStream>(fd, *look_ahead_);
+    return std::make_unique<PosixTextStream>(fd, look_ahead_);
   }
 
   static std::unique_ptr<Folder> Opened(int fd, std::string_view path, std::shared_ptr<RunLookAhead> look_ahead) {
