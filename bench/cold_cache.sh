@@ -4,6 +4,9 @@
 # (what the disk gives when asked for many files together), and warm.
 # Usage: bench/cold_cache.sh TREE TEXT [ROUNDS]
 # Dropping the page cache needs root; without it only warm runs are timed.
+# OTHER_SCAN=PATH times another brenvo1-scan (an earlier build, say) in the
+# same rounds, each run right after this one's, so that both meet the same
+# disk and the same load.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 tree=${1:?usage: cold_cache.sh TREE TEXT [ROUNDS]}
@@ -24,22 +27,39 @@ seconds() { local start=$(date +%s.%N); "$@" > /dev/null 2>&1 || true; echo "$(d
 median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
 parallel_read() { xargs -0 -n 50 -P 16 cat < "$work/list" > /dev/null; }
 scan_to_file() { "$scan" "$tree" "$text" > "$work/hits"; }
+other=${OTHER_SCAN:-}
+[ -z "$other" ] || [ -x "$other" ] || { echo "cold_cache.sh: no brenvo1-scan at $other" >&2; exit 2; }
+other_to_file() { "$other" "$tree" "$text" > "$work/other-hits"; }
 
 echo "load before: $(cut -d' ' -f1-3 /proc/loadavg)"
 if [ "$can_drop" -eq 1 ]; then
   for _ in $(seq "$rounds"); do
     drop; seconds scan_to_file >> "$work/cold"
+    [ -z "$other" ] || { drop; seconds other_to_file >> "$work/other-cold"; }
     drop; seconds parallel_read >> "$work/floor"
   done
   cold=$(median < "$work/cold"); floor=$(median < "$work/floor")
   printf 'cold brenvo1-scan      %.3f s (median of %d)\n' "$cold" "$rounds"
   printf 'cold 16 readers (cat)  %.3f s\n' "$floor"
   printf 'cold scan/floor        %.2f\n' "$(echo "$cold / $floor" | bc -l)"
+  if [ -n "$other" ]; then
+    other_cold=$(median < "$work/other-cold")
+    printf 'cold other scan        %.3f s (%s)\n' "$other_cold" "$other"
+    printf 'cold other/floor       %.2f\n' "$(echo "$other_cold / $floor" | bc -l)"
+  fi
 else
   echo "cold runs skipped: dropping the page cache needs root (echo 3 > /proc/sys/vm/drop_caches)"
 fi
 scan_to_file
-for _ in $(seq "$rounds"); do seconds scan_to_file >> "$work/warm"; done
+[ -z "$other" ] || other_to_file
+for _ in $(seq "$rounds"); do
+  seconds scan_to_file >> "$work/warm"
+  [ -z "$other" ] || seconds other_to_file >> "$work/other-warm"
+done
 printf 'warm brenvo1-scan      %.3f s\n' "$(median < "$work/warm")"
+[ -z "$other" ] || printf 'warm other scan        %.3f s\n' "$(median < "$work/other-warm")"
 echo "hits: $(wc -l < "$work/hits")"
+if [ -n "$other" ]; then
+  cmp -s "$work/hits" "$work/other-hits" && echo "the other scan lists the same hits" || echo "THE OTHER SCAN LISTS OTHER HITS"
+fi
 echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"

@@ -68,7 +68,9 @@ class Folder {
   virtual ~Folder() = default;
   virtual FolderIdentity Identity() const = 0;
   // Names of the regular files directly in the folder, in the service's
-  // order. Throws FileSystemError when the folder cannot be listed.
+  // order, as the folder holds them when first asked for: a folder is never
+  // listed ahead of its turn. Throws FileSystemError when the folder cannot
+  // be listed.
   virtual const std::vector<std::string>& Files() = 0;
   // Names of the direct subfolders, in the service's order. Throws
   // FileSystemError when the folder cannot be listed.
@@ -77,23 +79,18 @@ class Folder {
   virtual std::unique_ptr<Folder> GetSubFolder(const std::string& name) = 0;
   // Opens a file named by Files for reading. Returns nullptr when the entry
   // has turned out not to be a regular file (a FIFO or device put in its
-  // place); such an entry is neither read nor reported. Throws
-  // FileSystemError when the file cannot be opened.
+  // place); such an entry is neither read nor reported. A service that
+  // cannot tell without asking the system once more may instead hand out a
+  // stream that reads as empty: a folder or a FIFO with nothing written to
+  // it. Throws FileSystemError when the file cannot be opened.
   virtual std::unique_ptr<TextStream> OpenTextFile(const std::string& name) = 0;
-  // A hint that the file named by Files will be opened soon: the service
-  // may start fetching its content from the disk. What is read later does
-  // not depend on it.
+  // A hint that the file named by Files will be opened soon, files being
+  // opened in the order of their hints. The service may open it now and
+  // have the system start fetching its content; the stream OpenTextFile
+  // then hands out reads that same open file, whatever happened to the name
+  // in between. A service holds only a bounded number of files so, and
+  // gives them back before the walk would run short of them.
   virtual void Prefetch(const std::string& name) { (void)name; }
-  // A hint that the index-th entry of SubFolders will be entered soon: the
-  // service may open and list it now and fetch its first files that wanted
-  // picks, at most files of them. Its entries are read as they are when
-  // their turn comes. True when the service knows the folder has that
-  // subfolder.
-  using FileFilter = bool (*)(std::string_view name);
-  virtual bool PrefetchSubFolder(std::size_t index, FileFilter wanted, std::size_t files) {
-    (void)index, (void)wanted, (void)files;
-    return false;
-  }
 };
 
 // The start folder of a search and its full path, as listed before the

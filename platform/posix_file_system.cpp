@@ -11,7 +11,7 @@
 #include <cerrno>
 #include <cstring>
 #include <optional>
-#include <unordered_set>
+#include <vector>
 
 #include "platform/listed_folder.h"
 #include "platform/sized_text_stream.h"
@@ -48,13 +48,30 @@ class FileDescriptor {
   int fd_;
 };
 
-// Whether the files of a run are coming from the disk. The first read of
-// each file asks only for what memory holds; while files keep coming from
-// the disk, folders fetch the next files ahead, so the disk serves many
-// requests at once rather than one after another. With the files in
-// memory nothing is fetched ahead and a hint costs nothing.
-class DiskActivity {
+// What a run keeps ahead of the walk. The first read of each file asks only
+// for what memory holds; while files keep coming from the disk, the files
+// the walk announces are opened at once and the kernel is asked to fetch
+// them, so the disk serves many requests together rather than one after
+// another. Each is then read through the descriptor opened for it: one open
+// per file. With the files in memory nothing is asked ahead, and a file
+// costs its open and its close.
+//
+// The descriptors held so are few, and they go back before the walk's own
+// opens run short: when an open fails for want of descriptors, everything
+// held is closed and the open is tried again. A held file is never worth a
+// file that cannot be read.
+class RunLookAhead {
  public:
+  explicit RunLookAhead(LookAhead mode) : mode_(mode) {
+    struct rlimit limit;
+    const rlim_t soft = ::getrlimit(RLIMIT_NOFILE, &limit) == 0 ? limit.rlim_cur : RLIM_INFINITY;
+    // A sixteenth of the descriptors at most: the rest are the walk's.
+    window_ = soft == RLIM_INFINITY ? kWindow : std::min<std::size_t>(kWindow, soft / 16);
+  }
+  ~RunLookAhead() { ReleaseAll(); }
+  RunLookAhead(const RunLookAhead&) = delete;
+  RunLookAhead& operator=(const RunLookAhead&) = delete;
+
   void FirstRead(bool from_disk) {
     if (from_disk) {
       files_left_ = kFilesAfterADiskRead;
@@ -62,23 +79,85 @@ class DiskActivity {
       --files_left_;
     }
   }
-  bool busy() const { return files_left_ > 0; }
+
+  // Whether a file announced now should be opened ahead.
+  bool Wanted() const {
+    if (held_.size() >= window_) return false;
+    return mode_ == LookAhead::Always || (mode_ == LookAhead::WhileFilesComeFromDisk && files_left_ > 0);
+  }
+
+  bool Holds(const void* folder, std::string_view name) const { return Find(folder, name) != held_.end(); }
+  void Hold(const void* folder, std::string_view name, int fd) { held_.push_back({folder, std::string(name), fd}); }
+
+  // The descriptor held for the file, handed over, or -1.
+  int Take(const void* folder, std::string_view name) {
+    const auto found = Find(folder, name);
+    if (found == held_.end()) return -1;
+    const int fd = found->fd;
+    held_.erase(found);
+    return fd;
+  }
+
+  void Release(const void* folder) {
+    std::erase_if(held_, [folder](const Held& held) {
+      if (held.folder == folder) ::close(held.fd);
+      return held.folder == folder;
+    });
+  }
+
+  // True when something was given back.
+  bool ReleaseAll() {
+    for (const Held& held : held_) ::close(held.fd);
+    const bool released = !held_.empty();
+    held_.clear();
+    return released;
+  }
 
  private:
+  struct Held {
+    const void* folder;
+    std::string name;
+    int fd;
+  };
+
+  std::vector<Held>::const_iterator Find(const void* folder, std::string_view name) const {
+    return std::find_if(held_.begin(), held_.end(),
+                        [&](const Held& held) { return held.folder == folder && held.name == name; });
+  }
+
   static constexpr int kFilesAfterADiskRead = 64;
+  static constexpr std::size_t kWindow = 16;
+  LookAhead mode_;
   int files_left_ = 0;
+  std::size_t window_;
+  std::vector<Held> held_;  // in the order of their announcement
 };
 
+// openat that, when the process has run out of descriptors, gives back
+// those held ahead and tries again.
+int OpenAt(int folder, const char* name, int flags, RunLookAhead& look_ahead) {
+  int fd = ::openat(folder, name, flags);
+  if (fd < 0 && (errno == EMFILE || errno == ENFILE) && look_ahead.ReleaseAll()) fd = ::openat(folder, name, flags);
+  return fd;
+}
+
+// O_NONBLOCK: a FIFO swapped in since the listing must not stall the run.
+constexpr int kFileFlags = O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+
+// Read up to its end, with no stat: the listing said it is a regular file,
+// and that costs a file server a request per file. What turns out to be
+// something else reads as empty: a folder put in its place (EISDIR), a FIFO
+// with nothing written to it (end or EAGAIN).
 class PosixTextStream : public SizedTextStream {
  public:
-  PosixTextStream(int fd, off_t size, DiskActivity& disk)
-      : SizedTextStream(static_cast<std::uint64_t>(size)), fd_(fd), disk_(disk) {}
+  PosixTextStream(int fd, std::shared_ptr<RunLookAhead> look_ahead)
+      : SizedTextStream(0), fd_(fd), look_ahead_(std::move(look_ahead)) {}
 
   void Close() override { fd_.Reset(); }
 
  private:
-  // Asks only for what memory holds, and tells the disk activity whether
-  // that was the file's first bytes.
+  // Asks only for what memory holds, and tells the look-ahead whether that
+  // was the file's first bytes.
   std::size_t ReadFirst(char* into, std::size_t size) override {
     iovec piece{into, size};
     ssize_t got;
@@ -86,7 +165,9 @@ class PosixTextStream : public SizedTextStream {
       got = ::preadv2(fd_.get(), &piece, 1, -1, RWF_NOWAIT);
     } while (got < 0 && errno == EINTR);
     if (got < 0 && errno != EAGAIN) return ReadSome(into, size);  // no answer where the file lives
-    disk_.FirstRead(got < 0 || static_cast<std::size_t>(got) < size);
+    // Nothing at all in memory: the disk has it. A short read only says
+    // the rest is not at hand yet, which a file read before can also say.
+    look_ahead_->FirstRead(got < 0);
     if (got <= 0) return ReadSome(into, size);
     return static_cast<std::size_t>(got);
   }
@@ -96,99 +177,62 @@ class PosixTextStream : public SizedTextStream {
     for (;;) {
       const ssize_t got = ::read(fd_.get(), into, size);
       if (got >= 0) return static_cast<std::size_t>(got);
+      if (errno == EISDIR || errno == EAGAIN) return 0;
       if (errno != EINTR) ThrowError({}, errno, "read");
     }
   }
 
+  std::optional<std::uint64_t> RegularFileSize() override {
+    struct stat st;
+    if (::fstat(fd_.get(), &st) != 0) ThrowError({}, errno, "stat");
+    if (!S_ISREG(st.st_mode)) return std::nullopt;
+    return static_cast<std::uint64_t>(st.st_size);
+  }
+
   FileDescriptor fd_;
-  DiskActivity& disk_;
+  std::shared_ptr<RunLookAhead> look_ahead_;  // a stream may outlive its folder
 };
 
 class PosixFolder : public ListedFolder {
  public:
-  PosixFolder(int fd, FolderIdentity identity, std::shared_ptr<DiskActivity> disk)
-      : ListedFolder(identity), fd_(fd), disk_(std::move(disk)) {}
+  PosixFolder(int fd, FolderIdentity identity, std::shared_ptr<RunLookAhead> look_ahead)
+      : ListedFolder(identity), fd_(fd), look_ahead_(std::move(look_ahead)) {}
+  ~PosixFolder() override { look_ahead_->Release(this); }
+  PosixFolder(const PosixFolder&) = delete;
+  PosixFolder& operator=(const PosixFolder&) = delete;
 
   std::unique_ptr<Folder> GetSubFolder(const std::string& name) override {
-    if (ahead_ && ahead_name_ == name) {
-      // Opened early: still the folder that the name leads to?
-      std::unique_ptr<PosixFolder> ahead = std::move(ahead_);
-      struct stat st;
-      if (::fstatat(fd_.get(), name.c_str(), &st, 0) == 0 && IdentityOf(st) == ahead->Identity()) return ahead;
-    }
-    const int fd = ::openat(fd_.get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = OpenAt(fd_.get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, *look_ahead_);
     if (fd < 0) ThrowError(name, errno, "open folder");
-    return Opened(fd, name, disk_);
+    return Opened(fd, name, look_ahead_);
   }
 
-  // Opens and lists the subfolder while the disk is still reading what was
-  // asked of it before, and asks for its first files: the walk then moves
-  // into it without waiting on the disk. One is kept at a time.
-  bool PrefetchSubFolder(std::size_t index, FileFilter wanted, std::size_t files) override {
-    if (!listed() || index >= SubFolders().size()) return false;
-    const std::string& name = SubFolders()[index];
-    if (!disk_->busy() || (ahead_ && ahead_name_ == name)) return true;
-    ahead_.reset();
-    const int fd = ::openat(fd_.get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return true;  // the walk meets the failure itself in its turn
-    struct stat st;
-    if (::fstat(fd, &st) != 0) {
-      ::close(fd);
-      return true;
-    }
-    ahead_ = std::make_unique<PosixFolder>(fd, IdentityOf(st), disk_);
-    ahead_name_ = name;
-    try {
-      for (const std::string& file : ahead_->Files()) {
-        if (files == 0) break;
-        if (!wanted(file)) continue;
-        ahead_->Prefetch(file);
-        ahead_->fetched_ahead_.insert(file);
-        --files;
-      }
-    } catch (const FileSystemError&) {
-      // Kept with the failure: the walk reports it when it lists the folder.
-    }
-    return true;
-  }
-
-  // Asks the kernel to start reading the file into memory and lets go of
-  // it at once: nothing is held open, and the file is opened anew by name
-  // when its turn comes, whatever happened to it meanwhile.
+  // Opens the file now and asks the kernel to fetch it: the walk reads it
+  // through this descriptor at its turn. A failure here is left for that
+  // turn, which opens the file again and reports it.
   void Prefetch(const std::string& name) override {
-    if (!disk_->busy() || fetched_ahead_.erase(name) > 0) return;
-    const int fd = ::openat(fd_.get(), name.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (!look_ahead_->Wanted() || look_ahead_->Holds(this, name)) return;
+    const int fd = ::openat(fd_.get(), name.c_str(), kFileFlags);
     if (fd < 0) return;
-    struct stat st;
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) ::posix_fadvise(fd, 0, 0, POSIX_FADV_WILLNEED);
-    ::close(fd);
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_WILLNEED);
+    look_ahead_->Hold(this, name, fd);
   }
 
   std::unique_ptr<TextStream> OpenTextFile(const std::string& name) override {
-    // O_NONBLOCK: a FIFO swapped in since the listing must not stall the run.
-    const int fd = ::openat(fd_.get(), name.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    int fd = look_ahead_->Take(this, name);
+    if (fd < 0) fd = OpenAt(fd_.get(), name.c_str(), kFileFlags, *look_ahead_);
     if (fd < 0) ThrowError(name, errno, "open");
-    struct stat st;
-    if (::fstat(fd, &st) != 0) {
-      const int error = errno;
-      ::close(fd);
-      ThrowError(name, error, "stat");
-    }
-    if (!S_ISREG(st.st_mode)) {
-      ::close(fd);
-      return nullptr;
-    }
-    return std::make_unique<PosixTextStream>(fd, st.st_size, *disk_);
+    return std::make_unique<PosixTextStream>(fd, look_ahead_);
   }
 
-  static std::unique_ptr<Folder> Opened(int fd, std::string_view path, std::shared_ptr<DiskActivity> disk) {
+  static std::unique_ptr<Folder> Opened(int fd, std::string_view path, std::shared_ptr<RunLookAhead> look_ahead) {
     struct stat st;
     if (::fstat(fd, &st) != 0) {
       const int error = errno;
       ::close(fd);
       ThrowError(std::string(path), error, "stat");
     }
-    return std::make_unique<PosixFolder>(fd, IdentityOf(st), std::move(disk));
+    return std::make_unique<PosixFolder>(fd, IdentityOf(st), std::move(look_ahead));
   }
 
  private:
@@ -251,10 +295,7 @@ class PosixFolder : public ListedFolder {
   }
 
   FileDescriptor fd_;
-  std::shared_ptr<DiskActivity> disk_;  // shared by the folders of one run
-  std::unique_ptr<PosixFolder> ahead_;  // a subfolder opened early
-  std::string ahead_name_;
-  std::unordered_set<std::string> fetched_ahead_;  // files asked for when opened early
+  std::shared_ptr<RunLookAhead> look_ahead_;  // shared by the folders of one run
 };
 
 // The parts of a path between its slashes, without the empty ones.
@@ -459,7 +500,8 @@ OpenedFolder PosixFileSystem::GetFolder(std::string_view path) {
   FolderPathWalk walk(path, O_RDONLY);
   std::string listed = walk.listed().empty() ? "/" : walk.listed();
   if (walk.error() != 0) ThrowError(std::move(listed), walk.error(), "open folder");
-  std::unique_ptr<Folder> folder = PosixFolder::Opened(walk.Release(), listed, std::make_shared<DiskActivity>());
+  std::unique_ptr<Folder> folder =
+      PosixFolder::Opened(walk.Release(), listed, std::make_shared<RunLookAhead>(look_ahead_));
   return {std::move(listed), std::move(folder)};
 }
 

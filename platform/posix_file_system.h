@@ -15,10 +15,25 @@ namespace brenvo1::platform {
 // names compared bytewise with ASCII letters lowered, ties by raw bytes.
 // A file is an entry that is a regular file after following links; a
 // directory or a link to one is a subfolder; anything else is neither.
+//
+// While a run's files come from the disk, files are opened when the walk
+// announces them and the system is asked to fetch their content; each is
+// then read through that same descriptor at its turn. Folders are never
+// opened or listed ahead.
+enum class LookAhead {
+  WhileFilesComeFromDisk,  // what the program uses
+  Always,                  // for tests of the look-ahead itself
+  Never,
+};
+
 class PosixFileSystem : public FileSystemService {
  public:
+  explicit PosixFileSystem(LookAhead look_ahead = LookAhead::WhileFilesComeFromDisk) : look_ahead_(look_ahead) {}
   bool FolderExists(std::string_view path) override;
   OpenedFolder GetFolder(std::string_view path) override;
+
+ private:
+  LookAhead look_ahead_;
 };
 
 // The path under which a folder's entries are listed: path made absolute

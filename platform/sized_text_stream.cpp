@@ -31,8 +31,9 @@ std::size_t SizedTextStream::Read(std::span<char> destination) {
     }
     wanted = static_cast<std::size_t>(std::min<std::uint64_t>(wanted, remaining_));
   }
+  const bool sized = size_known_;
   const std::size_t got = ReadCounted(destination.data(), wanted);
-  remaining_ -= std::min<std::uint64_t>(remaining_, got);
+  if (sized) remaining_ -= std::min<std::uint64_t>(remaining_, got);
   return got;
 }
 
@@ -41,10 +42,15 @@ std::size_t SizedTextStream::ReadCounted(char* into, std::size_t size) {
   first_read_ = false;
   if (got == 0) at_end_ = true;
   read_ += got;
-  if (!size_known_ && read_ > kUnsizedLimit) {
-    throw FileSystemError({}, "read: a file of no size that goes on past 64 MiB");
-  }
+  if (!size_known_ && read_ > kUnsizedLimit) LearnSize();
   return got;
+}
+
+void SizedTextStream::LearnSize() {
+  const std::optional<std::uint64_t> size = RegularFileSize();
+  if (!size || *size == 0) throw FileSystemError({}, "read: a file of no size that goes on past 64 MiB");
+  size_known_ = true;
+  remaining_ = *size > read_ ? *size - read_ : 0;
 }
 
 }  // namespace brenvo1::platform

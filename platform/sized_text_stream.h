@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -9,14 +10,18 @@
 
 namespace brenvo1::platform {
 
-// A file read front to back up to the size it had when it was opened, which
-// spares the read that would only report the end. A file whose size reads
-// as zero (as kernel views in /proc do) is read until its end for real, up
-// to kUnsizedLimit: past that it is some endless view, such as a process's
-// page map, that would take minutes to read through, and it is reported as
-// unreadable rather than searched in part. Each system supplies the reads.
+// A file read front to back. When its size is known at opening, it is read
+// up to that size, which spares the read that would only report the end.
+// Otherwise it is read until a read reports the end, as long as that takes:
+// past kUnsizedLimit the system is asked once for the file's size. A
+// regular file is then read up to the size it has at that moment; a file
+// whose size reads as zero (as kernel views in /proc do) or anything else is
+// some endless view, such as a process's page map, that would take minutes
+// to read through, and it is reported as unreadable rather than searched in
+// part. Each system supplies the reads.
 class SizedTextStream : public TextStream {
  public:
+  // size 0: not known.
   explicit SizedTextStream(std::uint64_t size) : size_known_(size > 0), remaining_(size) {}
 
   bool AtEndOfStream() final;
@@ -31,9 +36,13 @@ class SizedTextStream : public TextStream {
   // The first read of the file's content; a system may learn something
   // from it.
   virtual std::size_t ReadFirst(char* into, std::size_t size) { return ReadSome(into, size); }
+  // The size of the file now when it is a regular file, or nullopt. Throws
+  // FileSystemError.
+  virtual std::optional<std::uint64_t> RegularFileSize() { return std::nullopt; }
 
  private:
   std::size_t ReadCounted(char* into, std::size_t size);
+  void LearnSize();
 
   bool size_known_;
   std::uint64_t remaining_;

@@ -93,10 +93,20 @@ bool NameNotFound(DWORD error) {
          error == ERROR_CANT_ACCESS_FILE || error == ERROR_INVALID_REPARSE_DATA;
 }
 
-FolderIdentity IdentityOf(const BY_HANDLE_FILE_INFORMATION& info) {
-  return {info.dwVolumeSerialNumber, (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+// One query, where GetFileInformationByHandle makes two (the file's and its
+// volume's). NTFS ids fit in their low half; the high half, which ReFS
+// uses, is folded into the volume's part.
+FolderIdentity IdentityOf(const FILE_ID_INFO& info) {
+  std::uint64_t low = 0;
+  std::uint64_t high = 0;
+  static_assert(sizeof info.FileId.Identifier == 2 * sizeof low);
+  std::memcpy(&low, info.FileId.Identifier, sizeof low);
+  std::memcpy(&high, info.FileId.Identifier + sizeof low, sizeof high);
+  return {info.VolumeSerialNumber ^ (high * 0x9E3779B97F4A7C15ull), low};
 }
 
+// Read up to its end: the listing told what the file is, and asking the
+// system for its size costs a file server a request per file.
 class WindowsTextStream : public SizedTextStream {
  public:
   WindowsTextStream(Handle&& handle, std::uint64_t size) : SizedTextStream(size), handle_(std::move(handle)) {}
@@ -113,6 +123,12 @@ class WindowsTextStream : public SizedTextStream {
       if (error != ERROR_HANDLE_EOF) ThrowError({}, error, "read");
     }
     return got;
+  }
+
+  std::optional<std::uint64_t> RegularFileSize() override {
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(handle_.get(), &size)) ThrowError({}, GetLastError(), "stat");
+    return static_cast<std::uint64_t>(size.QuadPart);
   }
 
   Handle handle_;
@@ -148,21 +164,26 @@ class WindowsFolder : public ListedFolder {
       // A folder put in the file's place since the listing answers so.
       if (IsFolderNow(*wide)) return nullptr;
     }
-    if (error != 0 && links_.contains(name) && NameNotFound(error)) return nullptr;
+    const bool link = links_.contains(name);
+    if (error != 0 && link && NameNotFound(error)) return nullptr;
     if (error != 0) ThrowError(name, error, "open");
+    // The listing shows a plain file's own attributes; a link's are its
+    // own, not its target's, which are asked for here.
+    if (!link) return std::make_unique<WindowsTextStream>(std::move(opened), 0);
     if (GetFileType(opened.get()) != FILE_TYPE_DISK) return nullptr;
     BY_HANDLE_FILE_INFORMATION info;
     if (!GetFileInformationByHandle(opened.get(), &info)) ThrowError(name, GetLastError(), "stat");
     if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return nullptr;
-    // The listing shows a link's own attributes; these are its target's.
     if (info.dwFileAttributes & kNotLocalAttributes) ThrowError(name, ERROR_FILE_OFFLINE, "open");
     const std::uint64_t size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
     return std::make_unique<WindowsTextStream>(std::move(opened), size);
   }
 
   static std::unique_ptr<Folder> Opened(Handle&& handle, const std::string& path) {
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!GetFileInformationByHandle(handle.get(), &info)) ThrowError(path, GetLastError(), "stat");
+    FILE_ID_INFO info;
+    if (!GetFileInformationByHandleEx(handle.get(), FileIdInfo, &info, sizeof info)) {
+      ThrowError(path, GetLastError(), "stat");
+    }
     return std::make_unique<WindowsFolder>(std::move(handle), IdentityOf(info));
   }
 

@@ -24,7 +24,9 @@ for group in "${groups[@]}"; do
     screenshot) packages+=(xvfb xdotool imagemagick) ;;
     # clang and the sanitizer and libFuzzer runtimes, which clang only recommends.
     sanitize) packages+=(clang libclang-rt-dev) ;;
-    bench) packages+=(libbenchmark-dev ripgrep grep time python3 bc) ;;
+    # openssh-server and sshfs serve a tree over SSH on 127.0.0.1 and mount it
+    # (FUSE) for the network-share benchmark; strace counts the requests.
+    bench) packages+=(libbenchmark-dev ripgrep grep time python3 bc strace openssh-server sshfs) ;;
     *) echo "deps.sh: unknown group '$group'" >&2; exit 2 ;;
   esac
 done

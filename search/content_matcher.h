@@ -22,8 +22,9 @@ class ContentMatcher {
   explicit ContentMatcher(const SearchText& text, std::size_t chunk_size = kDefaultChunkSize,
                           std::function<bool()> go_on = nullptr);
 
-  // False also when go_on stopped the reading (then stopped() is true).
-  // Throws platform::FileSystemError when the stream cannot be read.
+  // False for an empty file, whatever the text, and when go_on stopped
+  // the reading (then stopped() is true). Throws platform::FileSystemError
+  // when the stream cannot be read.
   bool Contains(platform::TextStream& stream);
   // Whether the last Contains was stopped by go_on before the file's end.
   bool stopped() const { return stopped_; }

@@ -28,7 +28,6 @@ bool FolderScan::ScanFolder(Folder& start, std::string_view path) {
     } catch (const FileSystemError&) {
       unreadable_.Add(path_);
     }
-    level.subfolders = subfolders;
     if (subfolders == nullptr || level.next_subfolder >= subfolders->size()) {
       levels_.pop_back();
       continue;
@@ -70,7 +69,6 @@ bool FolderScan::Enter(Folder& folder) {
     for (; announced < end && announced < candidates.size(); ++announced) folder.Prefetch(*candidates[announced]);
   };
   announce_until(kFilesAnnouncedAhead);
-  AnnounceNextFolder(folder);
   for (std::size_t i = 0; i < candidates.size(); ++i) {
     announce_until(i + 1 + kFilesAnnouncedAhead);
     ExamineFile(folder, *candidates[i]);
@@ -82,27 +80,12 @@ bool FolderScan::Enter(Folder& folder) {
   return true;
 }
 
-// The walk goes next into this folder's first subfolder, or else into the
-// next subfolder waiting on the way up: the service hears of it, so that it
-// can list it while this folder's files are read.
-void FolderScan::AnnounceNextFolder(Folder& folder) {
-  if (folder.PrefetchSubFolder(0, IsCandidateFile, kFilesAnnouncedAhead)) return;
-  for (auto level = levels_.rbegin(); level != levels_.rend(); ++level) {
-    if (level->subfolders != nullptr && level->next_subfolder < level->subfolders->size()) {
-      level->folder->PrefetchSubFolder(level->next_subfolder, IsCandidateFile, kFilesAnnouncedAhead);
-      return;
-    }
-  }
-}
-
 void FolderScan::ExamineFile(Folder& folder, const std::string& name) {
   try {
     const std::unique_ptr<platform::TextStream> stream = folder.OpenTextFile(name);
     if (!stream) return;  // no longer a regular file: neither read nor reported
-    if (stream->AtEndOfStream()) {
-      stream->Close();
-      return;
-    }
+    // An empty file is no hit, whatever the text: the matcher tells, from
+    // its first read.
     const bool hit = matcher_.Contains(*stream);
     stream->Close();
     if (matcher_.stopped()) {

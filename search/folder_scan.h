@@ -45,14 +45,12 @@ class FolderScan {
     std::unique_ptr<platform::Folder> owned;  // empty for the start folder
     platform::Folder* folder;
     std::size_t path_size;  // path_ holds this folder's path up to here
-    const std::vector<std::string>* subfolders = nullptr;  // once listed
     std::size_t next_subfolder = 0;
   };
 
   // Examines the folder's files. False when it was entered before or
   // cannot be listed, or when the sink stopped the walk (stopped_).
   bool Enter(platform::Folder& folder);
-  void AnnounceNextFolder(platform::Folder& folder);
   void ExamineFile(platform::Folder& folder, const std::string& name);
 
   SearchSink& sink_;

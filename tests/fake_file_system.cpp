@@ -74,12 +74,6 @@ class FakeFileSystem::FakeFolder : public platform::Folder {
   void Prefetch(const std::string& name) override {
     owner_.hints_and_opens_.push_back("hint " + platform::JoinPath(path_, name));
   }
-  bool PrefetchSubFolder(std::size_t index, FileFilter, std::size_t) override {
-    const std::vector<std::string>& names = owner_.Find(real_path_)->folder_names;
-    if (index >= names.size()) return false;
-    owner_.hints_and_opens_.push_back("ahead " + platform::JoinPath(path_, names[index]));
-    return true;
-  }
   std::unique_ptr<platform::TextStream> OpenTextFile(const std::string& name) override {
     const std::string path = platform::JoinPath(path_, name);
     if (owner_.fail_open_.count(path)) Fail(path);

@@ -31,8 +31,8 @@ class FakeFileSystem : public platform::FileSystemService {
 
   // Paths of the files opened so far, in order.
   const std::vector<std::string>& opened() const { return opened_; }
-  // Prefetch hints and openings in the order they came, as "hint PATH",
-  // "ahead PATH" (a subfolder) and "open PATH".
+  // Prefetch hints and openings in the order they came, as "hint PATH" and
+  // "open PATH".
   const std::vector<std::string>& hints_and_opens() const { return hints_and_opens_; }
   int open_streams() const { return open_streams_; }
 

@@ -128,7 +128,6 @@ TEST_F(SearchRunTest, CandidateFilesAreAnnouncedAheadInOrder) {
   std::vector<std::string> hinted, opened;
   for (const std::string& event : fs.hints_and_opens()) {
     ASSERT_EQ(event.find(".md"), std::string::npos) << event;
-    if (event.rfind("ahead ", 0) == 0) continue;
     if (event.rfind("hint ", 0) == 0) {
       hinted.push_back(event.substr(5));
     } else {
@@ -138,24 +137,6 @@ TEST_F(SearchRunTest, CandidateFilesAreAnnouncedAheadInOrder) {
   }
   EXPECT_EQ(hinted, fs.opened());
   EXPECT_EQ(opened.size(), count + 1);
-}
-
-// The folder the walk enters next is announced while the one before it is
-// still being read: its first subfolder, or the next one on the way up.
-TEST_F(SearchRunTest, NextFolderIsAnnouncedBeforeItIsEntered) {
-  fs.AddFile("/w/a/x.txt", "x");
-  fs.AddFile("/w/b/y.txt", "x");
-  fs.AddFile("/w/b/c/z.txt", "x");
-  fs.AddFile("/w/b/d/z.txt", "x");
-  fs.AddFile("/w/e/z.txt", "x");
-  Run("/w", "x");
-  Items announced, entered;
-  for (const std::string& event : fs.hints_and_opens()) {
-    if (event.rfind("ahead ", 0) == 0) announced.push_back(event.substr(6));
-    if (event.rfind("open ", 0) == 0) entered.push_back(event.substr(5, event.rfind('/') - 5));
-  }
-  EXPECT_EQ(announced, (Items{"/w/a", "/w/b", "/w/b/c", "/w/b/d", "/w/e"}));
-  EXPECT_EQ(entered, announced);
 }
 
 // However many links lead to a folder, it is searched once, under the first

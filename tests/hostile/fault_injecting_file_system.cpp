@@ -104,6 +104,10 @@ class FaultInjectingFolder : public Folder {
     return std::make_unique<FaultInjectingFolder>(std::move(subfolder), std::move(path), state_);
   }
 
+  // A hint cannot fail: passed on, so that the service's look-ahead runs
+  // under the same failures.
+  void Prefetch(const std::string& name) override { inner_->Prefetch(name); }
+
   std::unique_ptr<TextStream> OpenTextFile(const std::string& name) override {
     std::string path = platform::JoinPath(path_, name);
     if (state_->Enter(FsCall::OpenTextFile, path)) state_->Fail();

@@ -5,6 +5,7 @@
 // pointer is reset, nothing stays open, and the next run is whole again.
 
 #include <dirent.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <gtest/gtest.h>
@@ -130,7 +131,9 @@ class FaultInjectionTest : public ::testing::Test {
   }
 
   TempTree tree;
-  platform::PosixFileSystem posix;
+  // Files are opened ahead as on a cold disk, so that every failure also
+  // meets descriptors held ahead.
+  platform::PosixFileSystem posix{platform::LookAhead::Always};
   FaultInjectingFileSystem fs{posix};
   StampingWindow window{fs};
   std::unique_ptr<window::RunCommand> command = MakeRunCommand(window, fs);
@@ -145,9 +148,21 @@ TEST_F(FaultInjectionTest, WholeRunReachesEveryKindOfCall) {
   const std::string& r = tree.root();
   EXPECT_EQ(whole_items, (Items{r + "/a.txt", r + "/big.txt", r + "/sub1/c.frm", r + "/sub1/d.cls",
                                 r + "/sub1/deep/e.txt", r + "/sub2/g.vbp"}));
-  for (const FsCall kind : kAllFsCalls) EXPECT_GT(fs.count(kind), 0u) << NameOf(kind);
+  for (const FsCall kind : kAllFsCalls) {
+    if (kind != FsCall::AtEndOfStream) {
+      EXPECT_GT(fs.count(kind), 0u) << NameOf(kind);
+    }
+  }
+  // With a text to find, a file's first read tells whether it is empty.
+  EXPECT_EQ(fs.count(FsCall::AtEndOfStream), 0u);
   EXPECT_GT(fs.count(FsCall::Read), fs.count(FsCall::OpenTextFile)) << "big.txt takes several reads";
   ExpectCleanEnd("whole run");
+  fs.Reset();
+  window.txtTesto.text = "";  // every file that is not empty is a hit
+  Run();
+  EXPECT_EQ(fs.count(FsCall::AtEndOfStream), fs.count(FsCall::OpenTextFile));
+
+  ExpectCleanEnd("whole run, empty text");
 }
 
 // Fails each call of each kind in turn. What the failed entry hides is what
@@ -308,6 +323,78 @@ TEST_F(FaultInjectionTest, EntriesChangingAfterTheListing) {
     ExpectCleanEnd(c.name);
     ExpectNextRunWhole(c.name);
   }
+}
+
+// A folder is listed when its turn comes, never ahead: what changed in it
+// while the walk was still above is what the search sees.
+TEST_F(FaultInjectionTest, SubfolderChangedBeforeItsTurnIsSearchedAsItIsThen) {
+  RunWhole();
+  const std::string& r = tree.root();
+  fs.Reset();
+  bool changed = false;
+  fs.AfterCall([&](const FaultInjectingFileSystem::CallRecord& call) {
+    if (!changed && call.kind == FsCall::OpenTextFile) {
+      changed = true;
+      tree.File("sub1/deep/new.txt", "trovami anche qui");
+      tree.Rename("sub2/g.vbp", "sub2/g.vbp.away");
+    }
+  });
+  ResetWindow();
+  const RunOutcome outcome = Run();
+  tree.Remove("sub1/deep/new.txt");
+  tree.Rename("sub2/g.vbp.away", "sub2/g.vbp");
+  ASSERT_TRUE(changed);
+  EXPECT_EQ(window.items, (Items{r + "/a.txt", r + "/big.txt", r + "/sub1/c.frm", r + "/sub1/d.cls",
+                                 r + "/sub1/deep/e.txt", r + "/sub1/deep/new.txt"}));
+  EXPECT_EQ(outcome.status, RunStatus::Completed);
+  EXPECT_TRUE(window.boxes.empty());
+  ExpectCleanEnd("changed before its turn");
+}
+
+// With few descriptors to spare, the result does not depend on the
+// look-ahead: what it holds goes back before the walk runs short. The
+// limit is the lowest at which the run without look-ahead misses nothing,
+// on a chain ten folders deep with files at each level and many at its
+// bottom.
+TEST(LookAheadUnderADescriptorLimit, FindsWhatTheRunWithoutLookAheadFinds) {
+  TempTree tree;
+  std::string chain = "t";
+  for (int level = 0; level < 10; ++level) {
+    chain += "/a";
+    tree.File(chain + "/f.txt", "trovami");
+  }
+  for (int i = 0; i < 30; ++i) {
+    tree.File(chain + "/g" + std::to_string(100 + i) + ".txt", "trovami");
+    tree.File("t/b/h" + std::to_string(100 + i) + ".txt", "trovami");
+  }
+  const std::size_t expected_hits = 10 + 30 + 30;
+
+  auto run = [&](platform::LookAhead look_ahead, int spare) {
+    rlimit saved;
+    ::getrlimit(RLIMIT_NOFILE, &saved);
+    const int lowest_free = ::dup(0);
+    ::close(lowest_free);
+    rlimit lowered = saved;
+    lowered.rlim_cur = static_cast<rlim_t>(lowest_free + spare);
+    ::setrlimit(RLIMIT_NOFILE, &lowered);
+    platform::PosixFileSystem posix(look_ahead);
+    FakeWindow window;
+    window.txtPercorso.text = tree.Path("t");
+    window.txtTesto.text = "trovami";
+    const RunOutcome outcome = search::Command1_Click(window.controls(), posix);
+    ::setrlimit(RLIMIT_NOFILE, &saved);
+    return std::make_pair(outcome, window.items);
+  };
+
+  int spare = 1;
+  while (spare < 64 && run(platform::LookAhead::Never, spare).first.status != RunStatus::Completed) ++spare;
+  ASSERT_LT(spare, 64) << "no limit lets the run without look-ahead finish";
+  const auto [plain_outcome, plain_items] = run(platform::LookAhead::Never, spare);
+  ASSERT_EQ(plain_items.size(), expected_hits);
+  const auto [ahead_outcome, ahead_items] = run(platform::LookAhead::Always, spare);
+  EXPECT_EQ(ahead_outcome.status, RunStatus::Completed) << "with " << spare << " descriptors to spare";
+  EXPECT_EQ(ahead_outcome.skipped, Items{});
+  EXPECT_EQ(ahead_items, plain_items);
 }
 
 }  // namespace

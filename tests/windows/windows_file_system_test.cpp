@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/sized_text_stream.h"
 #include "search/search_run.h"
 #include "tests/recording_sink.h"
 
@@ -394,6 +395,30 @@ TEST(WindowsFileSystem, ReadsInBoundedChunksUpToTheEnd) {
   // A name that has gone since the listing is an error, not an empty file.
   EXPECT_THROW(start.folder->OpenTextFile("gone.txt"), FileSystemError);
   EXPECT_THROW(start.folder->GetSubFolder("gone"), FileSystemError);
+}
+
+// A plain file is read with no size asked for; past the limit for files of
+// no size, its size is asked once and it is read on to its end.
+TEST(WindowsFileSystem, FileLongerThanTheLimitForUnsizedFilesIsReadToItsEnd) {
+  TempTree tree;
+  std::string big(SizedTextStream::kUnsizedLimit + 4096, '-');
+  big.replace(big.size() - 6, 6, "ostile");
+  tree.File(L"big.txt", big);
+  WindowsFileSystem service;
+  OpenedFolder start = service.GetFolder(tree.root_wtf8());
+  const std::unique_ptr<TextStream> stream = start.folder->OpenTextFile("big.txt");
+  ASSERT_NE(stream, nullptr);
+  std::vector<char> chunk(1 << 20);
+  std::uint64_t total = 0;
+  std::string tail;
+  for (std::size_t got; (got = stream->Read(chunk)) > 0;) {
+    total += got;
+    tail.assign(chunk.data(), got);
+  }
+  EXPECT_EQ(total, big.size());
+  EXPECT_TRUE(tail.ends_with("ostile"));
+  big.clear();
+  EXPECT_EQ(Search(tree.root_wtf8(), "OSTILE").hits, (Names{tree.root_wtf8() + "\\big.txt"}));
 }
 
 }  // namespace

@@ -1,0 +1,90 @@
+# Sourced by the benchmark scripts: the tools compared and how their
+# file-system requests are counted.
+#
+# A request is a system call that a file server would have to answer or
+# that asks it for work: opening, stat-ing, closing, listing a folder,
+# asking for a file ahead. Reads are not counted: every tool reads the same
+# bytes. Counted with `strace -f -c`, so a program's start-up (its libraries)
+# is in the figures too; request_baseline shows that part on an empty folder.
+
+extensions=(cls bas frm txt vbp hds bds lds dss dse)
+rg_glob="*.{$(IFS=,; echo "${extensions[*]}")}"
+# grep's --include is case-sensitive; a bracket per letter makes it match
+# .TXT and .Bas as the other tools do.
+grep_includes=()
+for extension in "${extensions[@]}"; do
+  pattern="*."
+  for ((i = 0; i < ${#extension}; i++)); do
+    letter=${extension:i:1}
+    pattern+="[${letter}${letter^^}]"
+  done
+  grep_includes+=("--include=$pattern")
+done
+
+# The command lines, each searching FOLDER for TEXT; the hits on stdout.
+tool_command() {
+  local tool=$1 folder=$2 text=$3
+  case "$tool" in
+    scan) printf '%s\0' "$scan" "$folder" "$text" ;;
+    other) printf '%s\0' "$other_scan" "$folder" "$text" ;;
+    rg1) printf '%s\0' env -u RIPGREP_CONFIG_PATH rg -j1 -uuu -a -i -F -l --iglob "$rg_glob" -- "$text" "$folder" ;;
+    rg) printf '%s\0' env -u RIPGREP_CONFIG_PATH rg -uuu -a -i -F -l --iglob "$rg_glob" -- "$text" "$folder" ;;
+    grep) printf '%s\0' env LC_ALL=C grep -rilF "${grep_includes[@]}" -- "$text" "$folder" ;;
+    *) echo "request_count: unknown tool $tool" >&2; return 2 ;;
+  esac
+}
+
+declare -A tool_label=([scan]="brenvo1-scan" [other]="other brenvo1-scan" [rg1]="rg -j1" [rg]="rg (all threads)" [grep]="grep -r --include")
+
+# Candidate files under a folder: the ten extensions, any case.
+candidate_count() {
+  find "$1" -type f \( -iname '*.cls' -o -iname '*.bas' -o -iname '*.frm' -o -iname '*.txt' -o -iname '*.vbp' \
+    -o -iname '*.hds' -o -iname '*.bds' -o -iname '*.lds' -o -iname '*.dss' -o -iname '*.dse' \) | wc -l
+}
+
+# Runs a tool under strace and prints one table row: opens, stats, closes,
+# the other requests by name, total and requests per candidate file.
+#   request_row LABEL CANDIDATES TOOL FOLDER TEXT
+request_row() {
+  local label=$1 candidates=$2 tool=$3 folder=$4 text=$5 summary
+  summary=$(mktemp)
+  local -a command
+  mapfile -d '' command < <(tool_command "$tool" "$folder" "$text")
+  strace -f -c -o "$summary" "${command[@]}" >/dev/null 2>&1 || true
+  awk -v label="$label" -v candidates="$candidates" '
+    # strace -c rows: % time, seconds, usecs/call, calls, [errors,] syscall
+    NF >= 5 && $NF != "total" && $NF != "syscall" && $4 ~ /^[0-9]+$/ {
+      calls = $4; name = $NF
+      if (name ~ /^(open|openat|openat2|creat)$/) opens += calls
+      else if (name ~ /^(stat|fstat|lstat|newfstatat|statx|fstatat64)$/) stats += calls
+      else if (name ~ /^(close|close_range)$/) closes += calls
+      else if (name ~ /^(fadvise64|readahead|getdents|getdents64|readlink|readlinkat|access|faccessat|faccessat2|statfs|fstatfs)$/) {
+        other[name] += calls; others += calls
+      }
+    }
+    END {
+      text = ""
+      n = split("fadvise64 readahead getdents getdents64 readlink readlinkat access faccessat faccessat2 statfs fstatfs", names)
+      for (i = 1; i <= n; ++i) {
+        if (other[names[i]] > 0) text = text (text == "" ? "" : ", ") names[i] " " other[names[i]]
+      }
+      total = opens + stats + closes + others
+      if (text == "") text = "-"
+      printf "| %s | %d | %d | %d | %s | %d | %.2f |\n", label, opens, stats, closes, text, total, total / candidates
+    }' "$summary"
+  rm -f "$summary"
+}
+
+request_header() {
+  echo "| program | opens | stats | closes | other | requests | requests per candidate |"
+  echo "|---|---:|---:|---:|---|---:|---:|"
+}
+
+# The same count on an empty folder: what the tool costs before it reads
+# any tree.
+request_baseline() {
+  local tool=$1 empty
+  empty=$(mktemp -d)
+  request_row "${tool_label[$tool]}, empty folder" 1 "$tool" "$empty" x
+  rmdir "$empty"
+}
