@@ -151,6 +151,8 @@ x_session_start() {
   DISPLAY=":$(head -n1 "$work/display")"
   export DISPLAY
   unset WAYLAND_DISPLAY
+  wait_for xdotool getdisplaygeometry >/dev/null 2>&1 ||
+    fail "Xvfb on $DISPLAY takes no connection: $(running "$x_server_pid" || echo "it ended: ")$(cat "$work/xvfb.log")"
 }
 
 x_session_stop() {

@@ -21,6 +21,7 @@
 #include "platform/posix_file_system.h"
 #include "search/search_run.h"
 #include "tests/fake_window.h"
+#include "tests/recording_sink.h"
 #include "tests/hostile/fault_injecting_file_system.h"
 #include "tests/hostile/temp_tree.h"
 
@@ -378,12 +379,9 @@ TEST(LookAheadUnderADescriptorLimit, FindsWhatTheRunWithoutLookAheadFinds) {
     lowered.rlim_cur = static_cast<rlim_t>(lowest_free + spare);
     ::setrlimit(RLIMIT_NOFILE, &lowered);
     platform::PosixFileSystem posix(look_ahead);
-    FakeWindow window;
-    window.txtPercorso.text = tree.Path("t");
-    window.txtTesto.text = "trovami";
-    const RunOutcome outcome = search::Command1_Click(window.controls(), posix);
+    SearchResult result = Search(posix, tree.Path("t"), "trovami");
     ::setrlimit(RLIMIT_NOFILE, &saved);
-    return std::make_pair(outcome, window.items);
+    return std::make_pair(std::move(result.outcome), std::move(result.hits));
   };
 
   int spare = 1;
@@ -393,7 +391,7 @@ TEST(LookAheadUnderADescriptorLimit, FindsWhatTheRunWithoutLookAheadFinds) {
   ASSERT_EQ(plain_items.size(), expected_hits);
   const auto [ahead_outcome, ahead_items] = run(platform::LookAhead::Always, spare);
   EXPECT_EQ(ahead_outcome.status, RunStatus::Completed) << "with " << spare << " descriptors to spare";
-  EXPECT_EQ(ahead_outcome.skipped, Items{});
+  EXPECT_EQ(ahead_outcome.unreadable.paths(), Items{});
   EXPECT_EQ(ahead_items, plain_items);
 }
 

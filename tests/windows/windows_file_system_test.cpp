@@ -200,7 +200,7 @@ TEST(WindowsFileSystem, DeviceNamesAreTheFilesTheyAre) {
   // Typed as the start folder with the trailing space or dot that the
   // system trims from any name.
   for (const std::string typed : {"\\con ", "\\con.", "\\con . ", "\\con\\"}) {
-    const ScanResult in_con = Search(root + typed, "ostile");
+    const testing::SearchResult in_con = Search(root + typed, "ostile");
     EXPECT_EQ(in_con.hits, Names{root + "\\con\\nul.txt"}) << typed;
   }
 }
