@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/dll_search.h"
 #include "platform/windows_console.h"
 #include "platform/windows_file_system.h"
 #include "search/scan_main.h"
@@ -42,6 +43,7 @@ class WindowsScanConsole : public search::ScanConsole {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+  platform::LoadDllsFromSystemFolderOnly();
   std::vector<std::string> arguments;
   for (int i = 1; i < argc; ++i) arguments.push_back(platform::Wtf8FromWide(argv[i]));
   WindowsScanConsole console;
