@@ -9,7 +9,8 @@ groups=("$@")
 packages=()
 for group in "${groups[@]}"; do
   case "$group" in
-    build) packages+=(cmake g++ make pkg-config python3 unicode-data qt6-base-dev qt6-translations-l10n) ;;
+    # dpkg-dev: dpkg-buildflags, whose hardening flags every Linux build takes.
+    build) packages+=(cmake g++ make pkg-config python3 unicode-data qt6-base-dev qt6-translations-l10n dpkg-dev) ;;
     test)  packages+=(cmake g++ make pkg-config qt6-base-dev libicu-dev libgtest-dev
                       python3 python3-xlib unicode-data xvfb xdotool dpkg-dev desktop-file-utils
                       lintian appstream mandoc man-db) ;;

@@ -12,15 +12,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+# The build group brings dpkg-dev: dpkg-buildflags gives the hardening
+# flags, dpkg-shlibdeps works out the package's dependencies.
 scripts/deps.sh build >&2
-# dpkg-shlibdeps works out the package's dependencies from the programs.
-if ! command -v dpkg-shlibdeps >/dev/null 2>&1; then
-  SUDO=""
-  [ "$(id -u)" -ne 0 ] && SUDO=sudo
-  echo "Installing: dpkg-dev" >&2
-  $SUDO apt-get update -qq >&2
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends dpkg-dev >&2
-fi
 
 BUILD_DIR=${BUILD_DIR:-build-package}
 cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
