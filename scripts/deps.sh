@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a build needs, only when some are missing.
-# Usage: scripts/deps.sh [group...]   groups: build (default), test, package, windows, sanitize, screenshot, bench
+# Usage: scripts/deps.sh [group...]   groups: build (default), test, package, windows, sanitize, screenshot, bench, reproducible
 set -euo pipefail
 
 groups=("$@")
@@ -25,6 +25,10 @@ for group in "${groups[@]}"; do
     # clang and the sanitizer and libFuzzer runtimes, which clang only recommends.
     sanitize) packages+=(clang libclang-rt-dev) ;;
     bench) packages+=(libbenchmark-dev ripgrep grep time python3 bc) ;;
+    # The second build of the reproducibility check runs with its clock
+    # moved on (diffoscope, which shows where two builds differ, is used
+    # when installed, not installed here: it is large).
+    reproducible) packages+=(git faketime) ;;
     *) echo "deps.sh: unknown group '$group'" >&2; exit 2 ;;
   esac
 done
