@@ -1,11 +1,6 @@
 # Where `cmake --install` puts the program, and the Debian package built
 # from those same rules by `cpack -G DEB`.
 include(GNUInstallDirs)
-# Folders the install makes get these modes whatever the umask of the user
-# who builds, in the package as in `cmake --install`.
-set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
-  OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
-set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS ${CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS})
 
 # The package holds the desktop program; without the window there is nothing
 # a desktop menu could start.

@@ -14,6 +14,10 @@
 # brenvo1-scan CARTELLA TESTO runs the same search in a terminal.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# The install and CPack make the package's folders, and CPack its archive
+# members, with the umask's modes: with this one they have the modes Debian
+# expects (0755, 0644), whatever the umask of the user who builds.
+umask 022
 
 # The build group brings dpkg-dev: dpkg-buildflags gives the hardening
 # flags, dpkg-shlibdeps works out the package's dependencies.
