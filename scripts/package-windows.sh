@@ -29,9 +29,14 @@ BUILD_DIR=${BUILD_DIR:-build-windows}
 BUILD_DIR="$BUILD_DIR" scripts/test-windows.sh "${build_only[@]}"
 BUILD_DIR=$(cd "$BUILD_DIR" && pwd)
 
-# Nothing but Windows' own libraries may be needed next to the programs.
-for exe in "$BUILD_DIR/search/brenvo1-scan.exe" "$BUILD_DIR/window/win32/brenvo1.exe"; do
-  dlls=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z' | sort -u)
+# Nothing but Windows' own libraries may be needed next to the programs
+# that ship, and their headers hold no build time.
+for exe in "$BUILD_DIR"/packaging/windows/stage/*.exe; do
+  header=$(TZ=UTC x86_64-w64-mingw32-objdump -p "$exe")
+  stamp=$(sed -n 's/^Time\/Date\s*//p' <<<"$header")
+  [ "$(TZ=UTC date -d "$stamp" +%s)" = 0 ] ||
+    { echo "package-windows.sh: $(basename "$exe") carries a time stamp: $stamp" >&2; exit 1; }
+  dlls=$(sed -n 's/^\s*DLL Name: //p' <<<"$header" | tr 'A-Z' 'a-z' | sort -u)
   for dll in $dlls; do
     case "$dll" in
       kernel32.dll|ntdll.dll|msvcrt.dll|ucrtbase.dll|api-ms-win-*.dll|advapi32.dll|user32.dll|shell32.dll) ;;
