@@ -28,9 +28,10 @@ trap 'rm -rf "$work"' EXIT
 # the packages there with UMASK, under faketime CLOCK if given.
 build() {
   local name=$1 folder=$2 mask=$3 clock=${4:-}
-  local run=()
+  local run=() started
   [ -n "$clock" ] && run=(faketime -f "$clock")
-  echo "== $name build: $folder, umask $mask, clock $("${run[@]}" date -u '+%F %T UTC')" >&2
+  started=$("${run[@]}" date -u '+%F %T')
+  echo "== $name build: $folder, umask $mask, clock $started UTC" >&2
   (
     umask "$mask"
     mkdir -p "$(dirname "$folder")"
@@ -44,7 +45,7 @@ build() {
     echo "check-reproducible.sh: the $name build failed (its log is above)" >&2
     exit 1
   }
-  echo "$name build: $folder, umask $mask, clock $("${run[@]}" date -u '+%F %T UTC')"
+  echo "$name build: $folder, umask $mask, clock $started to $("${run[@]}" date -u '+%T') UTC"
 }
 
 start=$SECONDS
