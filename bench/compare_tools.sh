@@ -15,7 +15,10 @@
 # turning by one every round, so that a slow patch of the machine hits all.
 #
 # Environment: BRENVO1_BUILD (default: the repository's build-bench),
-# BRENVO1_SCAN, READ_FLOOR (paths of the programs), MANIFEST.
+# BRENVO1_SCAN, READ_FLOOR (paths of the programs), MANIFEST, and
+# BASELINE_SCAN: another brenvo1-scan (an older build, say), which must list
+# the same hits and is timed in the same rounds, so that two builds are
+# compared under the same load.
 set -euo pipefail
 
 if [ $# -lt 2 ] || [ $# -gt 3 ]; then
@@ -32,7 +35,8 @@ build=${BRENVO1_BUILD:-$here/../build-bench}
 scan=${BRENVO1_SCAN:-$build/scan/brenvo1-scan}
 floor=${READ_FLOOR:-$build/bench/read_floor}
 manifest=${MANIFEST:-${tree}.manifest}
-for program in "$scan" "$floor"; do
+baseline=${BASELINE_SCAN:-}
+for program in "$scan" "$floor" ${baseline:+"$baseline"}; do
   [ -x "$program" ] || { echo "compare_tools: $program is missing; build with -DBRENVO1_BENCH=ON" >&2; exit 2; }
 done
 for tool in rg grep perl; do
@@ -65,6 +69,7 @@ run_scan() { "$scan" "$tree" "$text"; }
 run_rg() { env -u RIPGREP_CONFIG_PATH rg -j1 -uuu -a -i -F -l --iglob "$rg_glob" -- "$text" "$tree"; }
 run_grep() { LC_ALL=$grep_locale grep -rilF "${grep_includes[@]}" -- "$text" "$tree"; }
 run_floor() { "$floor" "$tree"; }
+run_baseline() { "$baseline" "$tree" "$text"; }
 
 # Runs a tool, keeping its output in a file (never /dev/null: GNU grep
 # notices that and stops at the first hit); a status that means failure ends the
@@ -73,7 +78,7 @@ capture() {
   local name=$1 out=$2 status=0
   "run_$name" >"$out" 2>"$work/$name.err" || status=$?
   case "$name:$status" in
-    scan:0 | scan:3 | rg:0 | rg:1 | grep:0 | grep:1 | floor:0) ;;
+    scan:0 | scan:3 | baseline:0 | baseline:3 | rg:0 | rg:1 | grep:0 | grep:1 | floor:0) ;;
     *) echo "compare_tools: $name failed with status $status:" >&2; head -5 "$work/$name.err" >&2; exit 1 ;;
   esac
 }
@@ -167,10 +172,19 @@ if [ -f "$manifest" ]; then
     echo "manifest: nothing planted for \"$key\"; skipped"
   fi
 fi
+if [ -n "$baseline" ]; then
+  capture baseline "$work/baseline"
+  if cmp -s "$work/scan" "$work/baseline"; then
+    echo "check: the baseline $baseline lists the same $(count "$work/baseline") hits in the same order"
+  else
+    echo "CHECK FAILED: the baseline $baseline lists other hits than brenvo1-scan" >&2
+    agree=false
+  fi
+fi
 [ "$agree" = true ] || { echo "Hits differ: nothing timed." >&2; exit 1; }
 
-tools=(scan rg grep floor)
-declare -A label=([scan]="brenvo1-scan" [rg]="rg -j1" [grep]="grep -r" [floor]="read floor")
+tools=(scan rg grep floor ${baseline:+baseline})
+declare -A label=([scan]="brenvo1-scan" [rg]="rg -j1" [grep]="grep -r" [floor]="read floor" [baseline]="baseline scan")
 declare -A times=()
 for ((round = 0; round < rounds; round++)); do
   for ((k = 0; k < ${#tools[@]}; k++)); do

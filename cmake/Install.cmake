@@ -49,6 +49,10 @@ if(UNIX)
     DESTINATION ${CMAKE_INSTALL_DOCDIR})
   install(FILES ${compressed_dir}/brenvo1.1.gz ${compressed_dir}/brenvo1-scan.1.gz
     DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  # lintian's reading of the package where it cannot tell on its own; each
+  # override says why.
+  install(FILES ${PROJECT_SOURCE_DIR}/packaging/lintian-overrides
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME brenvo1)
 endif()
 
 set(BRENVO1_MAINTAINER "Brenvo1 maintainers <maintainers@users.noreply.c-seed-69638eff.example>"

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a build needs, only when some are missing.
-# Usage: scripts/deps.sh [group...]   groups: build (default), test, package, windows, sanitize, screenshot, bench
+# Usage: scripts/deps.sh [group...]   groups: build (default), test, package, windows, sanitize, screenshot, bench, reproducible
 set -euo pipefail
 
 groups=("$@")
@@ -9,7 +9,8 @@ groups=("$@")
 packages=()
 for group in "${groups[@]}"; do
   case "$group" in
-    build) packages+=(cmake g++ make pkg-config python3 unicode-data qt6-base-dev qt6-translations-l10n) ;;
+    # dpkg-dev: dpkg-buildflags, whose hardening flags every Linux build takes.
+    build) packages+=(cmake g++ make pkg-config python3 unicode-data qt6-base-dev qt6-translations-l10n dpkg-dev) ;;
     test)  packages+=(cmake g++ make pkg-config qt6-base-dev libicu-dev libgtest-dev
                       python3 python3-xlib python3-pyatspi at-spi2-core dbus-daemon unicode-data xvfb xdotool
                       dpkg-dev desktop-file-utils
@@ -27,6 +28,10 @@ for group in "${groups[@]}"; do
     # openssh-server and sshfs serve a tree over SSH on 127.0.0.1 and mount it
     # (FUSE) for the network-share benchmark; strace counts the requests.
     bench) packages+=(libbenchmark-dev ripgrep grep time python3 bc strace openssh-server sshfs) ;;
+    # The second build of the reproducibility check runs with its clock
+    # moved on (diffoscope, which shows where two builds differ, is used
+    # when installed, not installed here: it is large).
+    reproducible) packages+=(git faketime) ;;
     *) echo "deps.sh: unknown group '$group'" >&2; exit 2 ;;
   esac
 done

@@ -4,21 +4,39 @@
 # under Wine (the window driven in an Xvfb server of its own, the installer
 # installed and removed), and writes out/brenvo1-<version>-win64.zip (both
 # programs, README, LICENSE, the third-party notices) and the installer
-# out/brenvo1-<version>-win64-setup.exe. Prints the zip's path, then the
-# installer's, on standard output; build and test messages go to standard
-# error, so
+# out/brenvo1-<version>-win64-setup.exe, with their SHA-256 in
+# out/SHA256SUMS. Prints the zip's path, then the installer's, on standard
+# output; build and test messages go to standard error, so
 #   { read -r zip; read -r setup; } < <(scripts/package-windows.sh)
-# works. Installs missing Debian packages.
+# works. Installs missing Debian packages. Both files are reproducible: the
+# same commit gives the same bytes wherever and whenever it is built
+# (scripts/check-reproducible.sh checks it).
+# Usage: scripts/package-windows.sh [--no-tests]
+#   --no-tests  builds and packs without building or running the tests
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+case "${1:-}" in
+  "") build_only=() ;;
+  --no-tests) build_only=(--build-only) ;;
+  *) echo "usage: $0 [--no-tests]" >&2; exit 2 ;;
+esac
+
+# The time of every file in the zip.
+source scripts/release_time.sh
+
 BUILD_DIR=${BUILD_DIR:-build-windows}
-BUILD_DIR="$BUILD_DIR" scripts/test-windows.sh
+BUILD_DIR="$BUILD_DIR" scripts/test-windows.sh "${build_only[@]}"
 BUILD_DIR=$(cd "$BUILD_DIR" && pwd)
 
-# Nothing but Windows' own libraries may be needed next to the programs.
-for exe in "$BUILD_DIR/scan/brenvo1-scan.exe" "$BUILD_DIR/window/win32/brenvo1.exe"; do
-  dlls=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z' | sort -u)
+# Nothing but Windows' own libraries may be needed next to the programs
+# that ship, and their headers hold no build time.
+for exe in "$BUILD_DIR"/packaging/windows/stage/*.exe; do
+  header=$(TZ=UTC x86_64-w64-mingw32-objdump -p "$exe")
+  stamp=$(sed -n 's/^Time\/Date\s*//p' <<<"$header")
+  [ "$(TZ=UTC date -d "$stamp" +%s)" = 0 ] ||
+    { echo "package-windows.sh: $(basename "$exe") carries a time stamp: $stamp" >&2; exit 1; }
+  dlls=$(sed -n 's/^\s*DLL Name: //p' <<<"$header" | tr 'A-Z' 'a-z' | sort -u)
   for dll in $dlls; do
     case "$dll" in
       kernel32.dll|ntdll.dll|msvcrt.dll|ucrtbase.dll|api-ms-win-*.dll|advapi32.dll|user32.dll|shell32.dll) ;;
@@ -36,11 +54,21 @@ name="brenvo1-$version-win64"
 stage="$BUILD_DIR/zip/$name"
 rm -rf "$BUILD_DIR/zip"
 mkdir -p "$stage" out
-for file in brenvo1.exe brenvo1-scan.exe README.md LICENSE THIRD-PARTY-NOTICES.txt; do
+files=(LICENSE README.md THIRD-PARTY-NOTICES.txt brenvo1-scan.exe brenvo1.exe)
+for file in "${files[@]}"; do
   cp "$BUILD_DIR/packaging/windows/stage/$file" "$stage/"
 done
-rm -f "out/$name.zip"
-(cd "$BUILD_DIR/zip" && zip -qr -X "$OLDPWD/out/$name.zip" "$name")
+# The same bytes from every build: entries in a fixed order, each with a
+# fixed mode and the release's time (kept in the zip as a local time, so
+# taken in UTC), and no owner or other Unix field (-X).
+chmod 0755 "$stage" "$stage"/*.exe
+chmod 0644 "$stage"/*.md "$stage"/*.txt "$stage"/LICENSE
+touch -d "@$SOURCE_DATE_EPOCH" "$stage" "$stage"/*
+# Only this version's packages in out/, so that ./out/brenvo1-*-win64.zip
+# names just this one.
+rm -f out/brenvo1-*-win64.zip out/brenvo1-*-win64-setup.exe
+(cd "$BUILD_DIR/zip" && TZ=UTC zip -q -X "$OLDPWD/out/$name.zip" "$name/" "${files[@]/#/$name/}")
 cp "$BUILD_DIR/packaging/windows/$name-setup.exe" out/
+scripts/write_checksums.sh
 echo "$PWD/out/$name.zip"
 echo "$PWD/out/$name-setup.exe"

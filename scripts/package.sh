@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
-# Builds the Debian package of the program into out/ and prints its path on
-# standard output (build messages go to standard error), so
+# Builds the Debian package of the program into out/, with its SHA-256 in
+# out/SHA256SUMS, and prints its path on standard output (build messages go
+# to standard error), so
 #   deb=$(scripts/package.sh)
-# works. Installs missing Debian packages.
+# works. Installs missing Debian packages. The package is reproducible: the
+# same commit gives the same bytes wherever and whenever it is built
+# (scripts/check-reproducible.sh checks it).
 #
 # Install the package, with its dependencies, and remove it again:
 #   sudo apt install ./out/brenvo1_*.deb
@@ -11,16 +14,16 @@
 # brenvo1-scan CARTELLA TESTO runs the same search in a terminal.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# The install and CPack make the package's folders, and CPack its archive
+# members, with the umask's modes: with this one they have the modes Debian
+# expects (0755, 0644), whatever the umask of the user who builds.
+umask 022
 
+# The build group brings dpkg-dev: dpkg-buildflags gives the hardening
+# flags, dpkg-shlibdeps works out the package's dependencies.
 scripts/deps.sh build >&2
-# dpkg-shlibdeps works out the package's dependencies from the programs.
-if ! command -v dpkg-shlibdeps >/dev/null 2>&1; then
-  SUDO=""
-  [ "$(id -u)" -ne 0 ] && SUDO=sudo
-  echo "Installing: dpkg-dev" >&2
-  $SUDO apt-get update -qq >&2
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends dpkg-dev >&2
-fi
+# The time of every file in the package (CPack reads it).
+source scripts/release_time.sh
 
 BUILD_DIR=${BUILD_DIR:-build-package}
 cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
@@ -39,4 +42,5 @@ mkdir -p out
 # One package in out/, so that ./out/brenvo1_*.deb names just this one.
 rm -f out/brenvo1_*.deb
 mv "${debs[0]}" out/
+scripts/write_checksums.sh
 echo "$PWD/out/$(basename "${debs[0]}")"

@@ -5,15 +5,34 @@
 # comparison with the reference, the window driven in an Xvfb server of its
 # own, the installer installed and removed. Build and test messages go to
 # standard error. Installs missing Debian packages.
-# Usage: scripts/test-windows.sh   (BUILD_DIR, default build-windows)
+# Usage: scripts/test-windows.sh [--build-only]   (BUILD_DIR, default build-windows)
+#   --build-only  builds the programs and the installer without their tests
+#                 and runs nothing (package-windows.sh --no-tests)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+tests=ON
+case "${1:-}" in
+  "") ;;
+  --build-only) tests=OFF ;;
+  *) echo "usage: $0 [--build-only]" >&2; exit 2 ;;
+esac
 
 scripts/deps.sh windows >&2
 
 BUILD_DIR=${BUILD_DIR:-build-windows}
 mkdir -p "$BUILD_DIR"
 BUILD_DIR=$(cd "$BUILD_DIR" && pwd)
+configure() {
+  cmake -S . -B "$BUILD_DIR" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+    -DCMAKE_BUILD_TYPE=Release -DBRENVO1_WERROR=ON -DBRENVO1_WINDOW=ON -DBRENVO1_TESTS=$tests >&2
+}
+if [ "$tests" = OFF ]; then
+  configure
+  cmake --build "$BUILD_DIR" -j2 >&2
+  exit 0
+fi
+
 # A Wine prefix of the build's own: tests never touch the user's ~/.wine.
 export WINEPREFIX="$BUILD_DIR/wineprefix"
 export WINEDEBUG=-all
@@ -24,8 +43,7 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineserver -w
 fi
 
-cmake -S . -B "$BUILD_DIR" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-  -DCMAKE_BUILD_TYPE=Release -DBRENVO1_WERROR=ON -DBRENVO1_WINDOW=ON >&2
+configure
 cmake --build "$BUILD_DIR" -j2 >&2
 # The window tests need an X server, and so does Wine's desktop process,
 # which starts with the prefix's services below and stays for all the

@@ -15,6 +15,9 @@ Target amd64-unicode
 SetCompressor /SOLID lzma
 RequestExecutionLevel admin
 ManifestDPIAware true
+; The installer holds no file times: installed files take the time they are
+; installed at, and the same files always make the same installer.
+SetDateSave off
 
 !include "MUI2.nsh"
 !include "x64.nsh"

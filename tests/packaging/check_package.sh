@@ -6,7 +6,10 @@
 # the packaged programs themselves: the window starts offscreen and stays up,
 # the search run finds hits in a small folder and tells its version.
 #
-# Usage: check_package.sh BUILD_DIR VERSION
+# Usage: check_package.sh BUILD_DIR VERSION HARDENED
+# HARDENED is ON when the build has Debian's hardening (BRENVO1_HARDENING):
+# then the programs are checked for it too, and lintian may name no
+# hardening tag.
 # Exit status: 0 all good, 1 a check failed, 77 a Debian tool it needs is
 # missing (packages dpkg-dev, desktop-file-utils, lintian, appstream, mandoc,
 # man-db).
@@ -14,6 +17,7 @@ set -euo pipefail
 
 build_dir=$(cd "$1" && pwd)
 version=$2
+hardened=${3:-ON}
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
 
 missing=()
@@ -41,6 +45,7 @@ usr/share/applications/brenvo1.desktop
 usr/share/doc/brenvo1/changelog.gz
 usr/share/doc/brenvo1/copyright
 usr/share/icons/hicolor/scalable/apps/brenvo1.svg
+usr/share/lintian/overrides/brenvo1
 usr/share/man/man1/brenvo1-scan.1.gz
 usr/share/man/man1/brenvo1.1.gz
 usr/share/metainfo/org.brenvo1.scandilo.metainfo.xml'
@@ -145,14 +150,43 @@ check_desktop_entry "$unpacked"
 cmp -s "$installed/usr/share/applications/brenvo1.desktop" "$unpacked/usr/share/applications/brenvo1.desktop" ||
   fail "the packaged desktop entry differs from the installed one"
 
+echo "== hardening"
+# What Debian's hardening flags leave in a program: immediate binding with
+# read-only relocations (full RELRO), a position-independent executable,
+# the stack protector's check and the fortified forms of glibc functions
+# (__*_chk, and __open_2 and kin for open with its flags checked).
+if [ "$hardened" = ON ]; then
+  for program in "$unpacked"/usr/bin/*; do
+    name=$(basename "$program")
+    dynamic=$(readelf -d "$program")
+    imports=$(nm -D --undefined-only "$program" | awk '{ print $2 }' | sed 's/@.*//')
+    fortified=$(grep -E '^__[a-z0-9_]+_(chk|2)$' <<<"$imports" | grep -vx __stack_chk_fail | sort -u | tr '\n' ' ' || true)
+    echo "$name: $(grep -oE 'BIND_NOW|Flags: .*' <<<"$dynamic" | tr '\n' ' ')," \
+      "$(readelf -lW "$program" | grep -c GNU_RELRO) GNU_RELRO segment," \
+      "$(readelf -h "$program" | sed -n 's/^ *Type: *//p')," \
+      "stack protector: $(grep -cx __stack_chk_fail <<<"$imports"), fortified: ${fortified:-none}"
+    grep -qw BIND_NOW <<<"$dynamic" || fail "$name is not bound at load time (no BIND_NOW)"
+    readelf -lW "$program" | grep -q GNU_RELRO || fail "$name has no read-only relocations (no GNU_RELRO)"
+    readelf -h "$program" | grep -q 'Type: *DYN' || fail "$name is not position-independent"
+    grep -qx __stack_chk_fail <<<"$imports" || fail "$name has no stack protector (no __stack_chk_fail)"
+    [ -n "$fortified" ] || fail "$name calls no fortified glibc function (built without _FORTIFY_SOURCE?)"
+  done
+else
+  echo "skipped: this build is not hardened (BRENVO1_HARDENING=OFF)"
+fi
+
 echo "== lintian"
-# Errors and warnings fail; informational tags (I:) are shown and allowed.
-# No tag is suppressed.
+# Errors and warnings fail; informational tags (I:) are shown and allowed,
+# except a hardening tag in a hardened build. Overrides are the package's
+# own (packaging/lintian-overrides), each with its reason.
 status=0
 report=$(lintian --display-info --fail-on error,warning "$deb" 2>&1) || status=$?
 echo "$report"
 if [ "$status" -ne 0 ] || grep -q '^[EW]: ' <<<"$report"; then
   fail "lintian found errors or warnings (status $status)"
+fi
+if [ "$hardened" = ON ] && grep -q 'hardening-' <<<"$report"; then
+  fail "lintian names a hardening tag for a hardened build"
 fi
 
 echo "== changelog"

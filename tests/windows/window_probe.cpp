@@ -23,12 +23,17 @@
 //                                     for them (MSAA), a line each
 //   window_probe hold FILE            keeps FILE open for no one else to
 //                                     read, until killed; prints "holding"
+//   window_probe load DLL             has the window's process load DLL by
+//                                     name, as system code loads one on
+//                                     demand; prints the file it got
 
 #include <windows.h>
 #include <commctrl.h>
 #include <oleacc.h>
+#include <psapi.h>
 
 #include <cstdio>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -76,7 +81,9 @@ class RemoteMemory {
   RemoteMemory(HWND window, SIZE_T size) : size_(size) {
     DWORD process_id = 0;
     GetWindowThreadProcessId(window, &process_id);
-    process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, process_id);
+    process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE | PROCESS_CREATE_THREAD |
+                               PROCESS_QUERY_INFORMATION,
+                           FALSE, process_id);
     if (process_) address_ = VirtualAllocEx(process_, nullptr, size, MEM_COMMIT, PAGE_READWRITE);
   }
   ~RemoteMemory() {
@@ -84,6 +91,7 @@ class RemoteMemory {
     if (process_) CloseHandle(process_);
   }
   bool ok() const { return address_ != nullptr; }
+  HANDLE process() const { return process_; }
   char* address() const { return static_cast<char*>(address_); }
   bool Write(SIZE_T offset, const void* data, SIZE_T size) {
     return WriteProcessMemory(process_, address() + offset, data, size, nullptr);
@@ -292,6 +300,36 @@ int Hold(const std::wstring& path) {
   return 0;
 }
 
+// LoadLibraryW run in the window's process by a thread of its own: the call
+// system DLLs make when they load another one on demand, so it searches as
+// the program has set its process to search. kernel32 lies at the same
+// address in every process of a session.
+int Load(HWND form, const std::wstring& name) {
+  const SIZE_T bytes = (name.size() + 1) * sizeof(wchar_t);
+  RemoteMemory memory(form, bytes);
+  if (!memory.ok() || !memory.Write(0, name.c_str(), bytes)) return Fail("no memory in the window's process");
+  const auto load_library = reinterpret_cast<LPTHREAD_START_ROUTINE>(
+      reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "LoadLibraryW")));
+  const HANDLE thread = CreateRemoteThread(memory.process(), nullptr, 0, load_library, memory.address(), 0, nullptr);
+  if (!thread) return Fail("no thread in the window's process");
+  const bool ended = WaitForSingleObject(thread, 30000) == WAIT_OBJECT_0;
+  CloseHandle(thread);
+  if (!ended) return Fail("LoadLibraryW did not return within 30 s");
+  HMODULE modules[1024];
+  DWORD needed = 0;
+  if (!K32EnumProcessModules(memory.process(), modules, sizeof modules, &needed)) return Fail("no module list");
+  for (DWORD i = 0; i < needed / sizeof(HMODULE) && i < 1024; ++i) {
+    wchar_t path[32768] = {};
+    if (!K32GetModuleFileNameExW(memory.process(), modules[i], path, 32768)) continue;
+    const wchar_t* base = wcsrchr(path, L'\\');
+    if (lstrcmpiW(base ? base + 1 : path, name.c_str()) == 0) {
+      Print(Wtf8Text(path));
+      return 0;
+    }
+  }
+  return Fail("the window's process did not load " + Wtf8Text(name));
+}
+
 int PressOk() {
   const HWND box = Box();
   const HWND ok = box ? GetDlgItem(box, IDOK) : nullptr;
@@ -320,5 +358,6 @@ int wmain(int argc, wchar_t** argv) {
   if (command == "focused-row") return FocusedRow(form);
   if (command == "accessible") return Accessible(form);
   if (command == "close") return PostMessageW(form, WM_CLOSE, 0, 0) ? 0 : Fail("the close request was not posted");
+  if (command == "load" && argc == 3) return Load(form, argv[2]);
   return Fail("unknown command");
 }

@@ -1,10 +1,12 @@
 // The window program's start on Windows: no console, no command line.
 
+#include "platform/dll_search.h"
 #include "platform/win32/windows_api.h"
 
 #include "window/win32/form1.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show_command) {
+  brenvo1::platform::LoadDllsFromSystemFolderOnly();
   brenvo1::window::win32::Form1 form(instance);
   form.Show(show_command);
 
