@@ -40,4 +40,9 @@ export BRENVO1_SANITIZED=1
 
 cd "$BUILD_DIR"
 echo "== Every test under AddressSanitizer and UndefinedBehaviorSanitizer"
-QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$JOBS"
+# Not the two tests that fill the process's descriptor table on purpose:
+# UndefinedBehaviorSanitizer probes memory through a pipe before it checks a
+# virtual call, and with no descriptor free it reports every such call as
+# made on a broken object. test.sh runs them on the unsanitized build.
+QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$JOBS" \
+  -E 'DescriptorsRunShort|LookAheadUnderADescriptorLimit'

@@ -38,10 +38,13 @@ QAccessibleInterface* Form1Accessible(const QString& class_name, QObject* object
 
 }  // namespace
 
-Form1::Form1(QWidget* parent) : Form1(editor_launcher_, nullptr, parent) {}
+Form1::Form1(QWidget* parent) : Form1(nullptr, nullptr, parent) {}
 
 Form1::Form1(platform::ProgramLauncher& launcher, FileSystemFactory createFileSystem, QWidget* parent)
-    : QWidget(parent), launcher_(&launcher) {
+    : Form1(&launcher, std::move(createFileSystem), parent) {}
+
+Form1::Form1(platform::ProgramLauncher* launcher, FileSystemFactory createFileSystem, QWidget* parent)
+    : QWidget(parent), launcher_(launcher ? launcher : &editor_launcher_) {
   static const bool accessible_as_window = (QAccessible::installFactory(Form1Accessible), true);
   (void)accessible_as_window;
   setObjectName(QStringLiteral("Form1"));

@@ -42,6 +42,9 @@ class Form1 : public QWidget {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  // launcher null: the desktop's text editor, a member that does not exist
+  // yet when a public constructor delegates here.
+  Form1(platform::ProgramLauncher* launcher, FileSystemFactory createFileSystem, QWidget* parent);
   void CreateControls();
   void CloseIfRequested();
 
