@@ -76,7 +76,8 @@ std::string RecordingProgram(const fs::path& folder) {
          "echo $PPID > '" + dir + "/parent'\n"
          "i=0\n"
          "while [ ! -e '" + dir + "/release' ] && [ $i -lt 300 ]; do /bin/sleep 0.1; i=$((i+1)); done\n"
-         "[ -e '" + dir + "/release' ] && echo released > '" + dir + "/done'\n";
+         "[ -e '" + dir + "/release' ] && echo released > '" + dir + "/done.new' && /bin/mv '" + dir + "/done.new' '" + dir +
+         "/done'\n";
 }
 
 }  // namespace

@@ -14,6 +14,8 @@
 # Exit status 77 (skipped) when Xvfb, xdotool, dbus, python3-xlib or
 # python3-pyatspi is not installed.
 set -euo pipefail
+# A command that fails outside a check still says which, for whoever reads the failure.
+trap 'echo "FAIL: line $LINENO: $BASH_COMMAND" >&2' ERR
 
 here=$(dirname "$(realpath "$0")")
 source "$here/../x_session.sh"
@@ -270,7 +272,7 @@ expect_one_search
 long_search_arm
 press_trova
 long_search_wait_reading 2 || fail "the second long search did not start"
-$probe close "$window"
+$probe close "$window" || fail "the close request could not be sent"
 expect_end_after_close "$app_pid" "during a search"
 running "$app_pid" || app_pid=""
 long_search_stop
@@ -280,7 +282,7 @@ start_program
 set_folder "$work/manca"
 press_trova
 wait_for a11y box >/dev/null || fail "the Brenvo1 box did not appear for a missing folder"
-$probe close "$window"
+$probe close "$window" || fail "the close request could not be sent"
 expect_end_after_close "$app_pid" "while a box was shown"
 running "$app_pid" || app_pid=""
 

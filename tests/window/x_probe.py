@@ -67,6 +67,8 @@ def close(window_id):
     connection = display.Display()
     window = window_of(connection, window_id)
     send_protocol_message(connection, window, connection.intern_atom("WM_DELETE_WINDOW"), X.CurrentTime)
+    # A round trip: the server has sent the message on before this ends.
+    connection.sync()
     return 0
 
 
