@@ -153,6 +153,33 @@ class QtServicesTest : public QObject {
     QCOMPARE(icon, QMessageBox::NoIcon);
   }
 
+  // The details button says the window's own words, whatever Qt's
+  // translations: the same as the Windows box's.
+  void messageBoxDetailsButtonHasTheWindowsCaptions() {
+    QtMessageBox messageBox(nullptr);
+    QStringList captions;
+    bool wideEnough = false;
+    QTimer::singleShot(0, [&] {
+      if (auto* box = ShownBox()) {
+        for (QAbstractButton* button : box->buttons()) {
+          if (box->buttonRole(button) != QMessageBox::ActionRole) continue;
+          captions << button->text();
+          button->click();
+          captions << button->text();
+          wideEnough = button->width() >= button->fontMetrics().horizontalAdvance(button->text());
+          button->click();
+          captions << button->text();
+        }
+        box->button(QMessageBox::Ok)->click();
+      }
+    });
+    const std::vector<std::string> skipped = {"/dati/chiusa"};
+    messageBox.Show("File o cartelle non leggibili: 1", skipped);
+    QCOMPARE(captions, (QStringList{QStringLiteral("Mostra dettagli..."), QStringLiteral("Nascondi dettagli..."),
+                                    QStringLiteral("Mostra dettagli...")}));
+    QVERIFY(wideEnough);
+  }
+
   void messageBoxShowsMarkupAsPlainText() {
     QtMessageBox messageBox(nullptr);
     Qt::TextFormat format = Qt::RichText;
