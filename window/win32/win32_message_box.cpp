@@ -229,7 +229,11 @@ class Win32MessageBox::Dialog {
     const RECT work = WorkAreaOf(hwnd_);
     const int work_width = static_cast<int>(work.right - work.left);
     const int work_height = static_cast<int>(work.bottom - work.top);
-    const SIZE frame_size = WindowSizeForClient(0, 0, kStyle, 0, dpi);
+    // The frame the system gave the dialog (a modal frame adds an extended
+    // style of its own).
+    const auto style = static_cast<DWORD>(GetWindowLongW(hwnd_, GWL_STYLE));
+    const auto ex_style = static_cast<DWORD>(GetWindowLongW(hwnd_, GWL_EXSTYLE));
+    const SIZE frame_size = WindowSizeForClient(0, 0, style, ex_style, dpi);
     const int frame_width = static_cast<int>(frame_size.cx);
     const int frame_height = static_cast<int>(frame_size.cy);
     const int margin = scaled(kMargin);
@@ -320,7 +324,7 @@ class Win32MessageBox::Dialog {
     MoveWindow(ok_, client_width - margin - ok_width, buttons_top, ok_width, button_height, TRUE);
     if (toggle_) MoveWindow(toggle_, margin, buttons_top, toggle_width, button_height, TRUE);
 
-    const SIZE outer = WindowSizeForClient(client_width, client_height, kStyle, 0, dpi);
+    const SIZE outer = WindowSizeForClient(client_width, client_height, style, ex_style, dpi);
     POINT place{};
     if (top_left) {
       place = *top_left;
