@@ -83,6 +83,20 @@ class QtServicesTest : public QObject {
     QCOMPARE(list.model()->index(0, 0).data(Qt::ToolTipRole).toString().size(), QString::fromStdString(path).size());
   }
 
+  // A path wider than the list is shortened in the middle rather than
+  // scrolled to: every row is as wide as the list.
+  void longRowIsAsWideAsTheList() {
+    QtListBox list;
+    list.resize(300, 100);
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    list.AddItem("/dati/" + std::string(200, 'a') + "/nome finale.txt");
+    list.Refresh();
+    QVERIFY(!list.horizontalScrollBar()->isVisible());
+    QCOMPARE(list.visualRect(list.model()->index(0, 0)).width(), list.viewport()->width());
+    QCOMPARE(list.textElideMode(), Qt::ElideMiddle);
+  }
+
   void listIndexAndSelectionFollowTheView() {
     QtListBox list;
     QCOMPARE(list.ListIndex(), -1);
