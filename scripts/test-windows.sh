@@ -37,11 +37,8 @@ fi
 export WINEPREFIX="$BUILD_DIR/wineprefix"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  echo "Setting up the Wine prefix $WINEPREFIX" >&2
-  wineboot -i >&2 2>/dev/null
-  wineserver -w
-fi
+source scripts/wine_prefix.sh
+wine_prefix_ready
 
 configure
 cmake --build "$BUILD_DIR" -j2 >&2

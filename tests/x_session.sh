@@ -1,7 +1,8 @@
 # Sourced by the tests that drive a real window in a private X server
 # (Xvfb) with xdotool: the Linux window and the Windows one under Wine.
 #   x_session_require TOOL...   exits 77 (skipped) when a tool is missing
-#   x_session_start WORKDIR     starts Xvfb on a free display, exports DISPLAY
+#   x_session_start WORKDIR     starts Xvfb on a free display, exports DISPLAY;
+#                               its screen is X_SCREEN_SIZE (1024x768)
 #   x_session_stop              ends it (also from an EXIT trap)
 #   wait_for COMMAND...         polls COMMAND until it succeeds, for up to 30 s
 #   running PID                 whether a process is alive and not a zombie
@@ -144,7 +145,7 @@ running() {
 x_session_start() {
   local work=$1 display_fd
   exec {display_fd}>"$work/display"
-  Xvfb -displayfd "$display_fd" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+  Xvfb -displayfd "$display_fd" -screen 0 "${X_SCREEN_SIZE:-1024x768}x24" -nolisten tcp >"$work/xvfb.log" 2>&1 &
   x_server_pid=$!
   exec {display_fd}>&-
   wait_for test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"

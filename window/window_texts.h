@@ -27,6 +27,10 @@ inline constexpr std::string_view kUnreadableEntriesMessage = "File o cartelle n
 // The last line of the details when there were more unreadable entries than
 // the details list; followed by how many more.
 inline constexpr std::string_view kMoreUnreadableEntries = "... e altri ";
+// The captions of the button that unfolds a box's details and folds them
+// again (those of Qt's own box in Italian).
+inline constexpr std::string_view kShowDetails = "Mostra dettagli...";
+inline constexpr std::string_view kHideDetails = "Nascondi dettagli...";
 inline constexpr std::string_view kEditorFailedMessage = "Impossibile avviare l'editor di testo";
 // Followed by what went wrong, for failures nothing else reports.
 inline constexpr std::string_view kSearchFailedMessage = "Errore durante la ricerca: ";

@@ -83,6 +83,20 @@ class QtServicesTest : public QObject {
     QCOMPARE(list.model()->index(0, 0).data(Qt::ToolTipRole).toString().size(), QString::fromStdString(path).size());
   }
 
+  // A path wider than the list is shortened in the middle rather than
+  // scrolled to: every row is as wide as the list.
+  void longRowIsAsWideAsTheList() {
+    QtListBox list;
+    list.resize(300, 100);
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    list.AddItem("/dati/" + std::string(200, 'a') + "/nome finale.txt");
+    list.Refresh();
+    QVERIFY(!list.horizontalScrollBar()->isVisible());
+    QCOMPARE(list.visualRect(list.model()->index(0, 0)).width(), list.viewport()->width());
+    QCOMPARE(list.textElideMode(), Qt::ElideMiddle);
+  }
+
   void listIndexAndSelectionFollowTheView() {
     QtListBox list;
     QCOMPARE(list.ListIndex(), -1);
@@ -151,6 +165,33 @@ class QtServicesTest : public QObject {
     QCOMPARE(text, QStringLiteral("File o cartelle non leggibili: 2"));
     QCOMPARE(details, QStringLiteral("/dati/chiusa\n/dati/\uFFFD.txt"));
     QCOMPARE(icon, QMessageBox::NoIcon);
+  }
+
+  // The details button says the window's own words, whatever Qt's
+  // translations: the same as the Windows box's.
+  void messageBoxDetailsButtonHasTheWindowsCaptions() {
+    QtMessageBox messageBox(nullptr);
+    QStringList captions;
+    bool wideEnough = false;
+    QTimer::singleShot(0, [&] {
+      if (auto* box = ShownBox()) {
+        for (QAbstractButton* button : box->buttons()) {
+          if (box->buttonRole(button) != QMessageBox::ActionRole) continue;
+          captions << button->text();
+          button->click();
+          captions << button->text();
+          wideEnough = button->width() >= button->fontMetrics().horizontalAdvance(button->text());
+          button->click();
+          captions << button->text();
+        }
+        box->button(QMessageBox::Ok)->click();
+      }
+    });
+    const std::vector<std::string> skipped = {"/dati/chiusa"};
+    messageBox.Show("File o cartelle non leggibili: 1", skipped);
+    QCOMPARE(captions, (QStringList{QStringLiteral("Mostra dettagli..."), QStringLiteral("Nascondi dettagli..."),
+                                    QStringLiteral("Mostra dettagli...")}));
+    QVERIFY(wideEnough);
   }
 
   void messageBoxShowsMarkupAsPlainText() {

@@ -2,7 +2,9 @@
 # Drives brenvo1.exe under Wine in an Xvfb server as a person would, with
 # xdotool: keys and clicks into the real controls, the list's rows read
 # back, a double-click that must start Notepad with exactly the row's path,
-# the "Brenvo1" box for a missing folder, and during a search of several
+# a row wider than the list and its tip, the "Brenvo1" box for a missing
+# folder and for files held open (its details' toggle, and with 10,000 of
+# them its details within the screen), and during a search of several
 # seconds: the window not marked as not responding, input given meanwhile
 # dropped, a close request that ends the program.
 #
@@ -98,6 +100,16 @@ tab_to() {
   done
   fail "Tab did not bring the focus to $1 but to $(probe focus)"
 }
+# The box's own controls: its OK button, its details toggle.
+click_box() {
+  local x y
+  read -r x y < <(probe box-center "$1")
+  xdotool mousemove "$x" "$y" click 1
+  sleep 0.2
+}
+box_gone() { ! xdotool search --onlyvisible --name '^Brenvo1$' >/dev/null 2>&1; }
+toggle_is() { [ "$(probe box-toggle)" = "$1" ]; }
+tip_is() { [ "$(probe tip 2>/dev/null)" = "$1" ]; }
 # What the window shows, for a failure's message.
 window_state() { printf 'txtPercorso="%s" txtTesto="%s" rows="%s"' "$(probe text txtPercorso)" "$(probe text txtTesto)" "$(probe items | tr '\n' '|')"; }
 
@@ -206,6 +218,24 @@ cmp -s "$work/expected" "$work/notepad.txt" || {
 }
 echo "ok: Notepad, by its full path, received exactly the first row's path"
 
+# --- a path wider than the list: the row is drawn shortened in the middle,
+# but its text (what the keys, a screen reader and a double-click use) is
+# the whole path, and so is the tip shown while the pointer rests on it.
+wide="$work/wide/Archivio clienti 2019-2024/Contratti di manutenzione ordinaria/Documentazione tecnica allegata"
+mkdir -p "$wide"
+printf 'alfa\n' >"$wide/Relazione finale del collaudo.txt"
+wide_row=$(windows_path "$wide/Relazione finale del collaudo.txt")
+enter_text txtPercorso "$(windows_path "$work/wide")"
+click Command1
+wait_for rows_are "$wide_row" || fail "the search did not list the long path whole: $(probe items)"
+read -r x y < <(probe center row0)
+xdotool mousemove $((x - 100)) "$y"
+sleep 0.1
+xdotool mousemove $((x - 90)) "$y"
+wait_for tip_is "$wide_row" || fail "the row's tip is not its whole path: \"$(probe tip 2>&1)\""
+xdotool mousemove 1 1
+echo "ok: a path wider than the list is the row's whole text, and its tip: $wide_row"
+
 # --- a missing folder: the Brenvo1 box, one OK button and no icon.
 enter_text txtPercorso "$(windows_path "$work/manca")"
 click Command1
@@ -215,7 +245,7 @@ box=$(probe box | head -n1)
 [ "$box" = "buttons=1 ok=1 icon=0 text=Impossibile trovare il percorso" ] || fail "the box is not as it should be: $box"
 echo "ok: a missing folder shows the Brenvo1 box: $box"
 probe press-ok
-wait_for sh -c "! xdotool search --onlyvisible --name '^Brenvo1\$' >/dev/null 2>&1" || fail "OK did not close the box"
+wait_for box_gone || fail "OK did not close the box"
 running "$app_pid" || fail "the program ended after the box: $(cat "$work/app.log")"
 [ -z "$(probe items)" ] || fail "the list was not emptied for a missing folder"
 echo "ok: OK closes the box and the program goes on"
@@ -241,10 +271,45 @@ grep -qx "buttons=2 ok=1 icon=0 text=File o cartelle non leggibili: 1" "$work/bo
   fail "the box for an unreadable file is not as it should be: $(cat "$work/box")"
 grep -qxF "hidden=$(windows_path "$locked/chiuso.txt")" "$work/box" ||
   fail "the box's details do not hold exactly the unreadable path: $(cat "$work/box")"
+# The details' toggle says the window's own words, as the Linux box does.
+toggle_is "Mostra dettagli..." || fail "the details toggle says \"$(probe box-toggle)\", not \"Mostra dettagli...\""
+click_box toggle
+wait_for toggle_is "Nascondi dettagli..." ||
+  fail "the unfolded details' toggle says \"$(probe box-toggle)\", not \"Nascondi dettagli...\""
+fits=$(probe box-fits) || fail "the box with its details unfolded does not fit the screen"
+[[ $fits == "fits lines=1 "* ]] || fail "the unfolded details are not the one path: $fits"
 probe press-ok
-wait_for sh -c "! xdotool search --onlyvisible --name '^Brenvo1\$' >/dev/null 2>&1" || fail "OK did not close the box"
+wait_for box_gone || fail "OK did not close the box"
 [ "$(probe items)" = "$(windows_path "$locked/aperto.txt")" ] || fail "the readable file was not listed: $(probe items)"
-echo "ok: an unreadable file is counted in the box, its path in the folded details (OK and the details control)"
+echo "ok: an unreadable file is counted in the box, its path in the folded details, unfolded by \"Mostra dettagli...\" (OK and the toggle)"
+
+# --- 10,000 files held open: the box lists the first 5,000 and how many
+# more; unfolded, its details scroll within the screen and its buttons
+# stay on it; Escape closes it.
+many="$work/many"
+mkdir -p "$many"
+for ((i = 0; i < 10000; i++)); do printf 'alfa\n' >"$many/f$i.txt"; done
+wine "$probe_exe" hold "$(windows_path "$many")" </dev/null >"$work/hold.out" 2>&1 &
+holder_pid=$!
+wait_for grep -qsx "holding 10000" "$work/hold.out" || fail "10,000 files could not be held open: $(cat "$work/hold.out")"
+enter_text txtPercorso "$(windows_path "$many")"
+click Command1
+timeout 120 xdotool search --sync --onlyvisible --name '^Brenvo1$' >/dev/null ||
+  fail "no Brenvo1 box for 10,000 unreadable files: $(window_state)"
+probe box >"$work/box"
+box=$(head -n1 "$work/box")
+[ "$box" = "buttons=2 ok=1 icon=0 text=File o cartelle non leggibili: 10000" ] || fail "the box for 10,000 is not as it should be: $box"
+click_box toggle
+wait_for toggle_is "Nascondi dettagli..." || fail "the details of 10,000 did not unfold"
+fits=$(probe box-fits) || fail "the box with 10,000 details unfolded does not fit the screen"
+[[ $fits =~ ^fits\ lines=5001\ shown=([0-9]+)$ ]] && ((BASH_REMATCH[1] >= 3 && BASH_REMATCH[1] < 5001)) ||
+  fail "the details of 10,000 are not 5,001 lines scrolling in a part of the screen: $fits"
+press Escape
+wait_for box_gone || fail "Escape did not close the box"
+kill "$holder_pid" 2>/dev/null || true
+wait "$holder_pid" 2>/dev/null || true
+running "$app_pid" || fail "the program ended after the box: $(cat "$work/app.log")"
+echo "ok: 10,000 unreadable files: the box and its OK button within the screen, the details $fits, Escape closes it"
 
 # --- a search that lasts until the test ends it.
 long="$work/long"

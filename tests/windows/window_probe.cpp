@@ -11,8 +11,19 @@
 //   window_probe answers              exit 0 when the window is not hung
 //                                     and answers a message within 1 s
 //   window_probe box                  "buttons=N ok=N icon=N text=..." of
-//                                     the open "Brenvo1" box
+//                                     the open "Brenvo1" box, then
+//                                     "hidden=..." its folded details
+//   window_probe box-center WHICH     screen "X Y" of the box's ok button or
+//                                     its details toggle
+//   window_probe box-toggle           the caption of the box's details toggle
+//   window_probe box-fits             "fits lines=N shown=N": the box and its
+//                                     OK button within the work area of its
+//                                     screen, and, when unfolded, its
+//                                     details too, N lines of which N show;
+//                                     fails saying what lies outside
 //   window_probe press-ok             clicks the box's OK button
+//   window_probe tip                  the text of the tip shown over the
+//                                     window, fails when none is shown
 //   window_probe close                asks the window to close (WM_CLOSE), as
 //                                     Task Manager's "End task" does
 //   window_probe focus                the control with the keyboard focus
@@ -21,8 +32,10 @@
 //   window_probe accessible           "CONTROL ROLE|NAME" of the window and
 //                                     each control, as a screen reader asks
 //                                     for them (MSAA), a line each
-//   window_probe hold FILE            keeps FILE open for no one else to
-//                                     read, until killed; prints "holding"
+//   window_probe hold PATH            keeps the file PATH, or every file of
+//                                     the folder PATH, open for no one else
+//                                     to read, until killed; prints
+//                                     "holding N"
 //   window_probe load DLL             has the window's process load DLL by
 //                                     name, as system code loads one on
 //                                     demand; prints the file it got
@@ -34,6 +47,7 @@
 
 #include <cstdio>
 #include <cwchar>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -236,6 +250,148 @@ int Accessible(HWND form) {
 
 HWND Box() { return FindWindowW(nullptr, L"Brenvo1"); }
 
+// The box's details (window/win32/resource_ids.h) and their toggle.
+constexpr int kDetailsId = 201;
+constexpr int kDetailsToggleId = 202;
+
+// WM_GETTEXT, which Windows carries across processes; GetWindowText would
+// give another process's edit control's caption, not its text.
+std::optional<std::wstring> WindowText(HWND window) {
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) return std::nullopt;
+  std::wstring text(length + 1, L'\0');
+  DWORD_PTR copied = 0;
+  if (!SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG,
+                           5000, &copied)) {
+    return std::nullopt;
+  }
+  text.resize(copied);
+  return text;
+}
+
+std::string Place(const RECT& place) {
+  return std::to_string(place.left) + "," + std::to_string(place.top) + "," + std::to_string(place.right) + "," +
+         std::to_string(place.bottom);
+}
+
+bool Inside(const RECT& inner, const RECT& outer) {
+  return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+         inner.bottom <= outer.bottom;
+}
+
+int BoxCenter(const std::string& which) {
+  const HWND box = Box();
+  if (!box) return Fail("no Brenvo1 box");
+  HWND control = nullptr;
+  if (which == "ok") {
+    control = GetDlgItem(box, IDOK);
+  } else if (which == "toggle") {
+    // Any visible button but OK: the box's own toggle, or the one of the
+    // system's task dialog.
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+      wchar_t class_name[64] = {};
+      GetClassNameW(child, class_name, 64);
+      if (IsWindowVisible(child) && lstrcmpiW(class_name, L"Button") == 0 && GetDlgCtrlID(child) != IDOK) {
+        control = child;
+        break;
+      }
+    }
+  }
+  if (!control) return Fail("the box has no " + which);
+  RECT place{};
+  GetWindowRect(control, &place);
+  Print(std::to_string((place.left + place.right) / 2) + " " + std::to_string((place.top + place.bottom) / 2));
+  return 0;
+}
+
+int BoxToggle() {
+  const HWND box = Box();
+  const HWND toggle = box ? GetDlgItem(box, kDetailsToggleId) : nullptr;
+  if (!toggle) return Fail("no details toggle in a Brenvo1 box");
+  const std::optional<std::wstring> caption = WindowText(toggle);
+  if (!caption) return Fail("no caption from the details toggle");
+  Print(Wtf8Text(*caption));
+  return 0;
+}
+
+int BoxFits() {
+  const HWND box = Box();
+  if (!box) return Fail("no Brenvo1 box");
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  GetMonitorInfoW(MonitorFromWindow(box, MONITOR_DEFAULTTONEAREST), &monitor);
+  const RECT work = monitor.rcWork;
+  RECT frame{};
+  GetWindowRect(box, &frame);
+  const std::string where = " (work area " + Place(work) + ")";
+  if (!Inside(frame, work)) return Fail("the box at " + Place(frame) + " is not within the work area" + where);
+  const HWND ok = GetDlgItem(box, IDOK);
+  RECT ok_place{};
+  if (!ok || !IsWindowVisible(ok) || !GetWindowRect(ok, &ok_place)) return Fail("the box shows no OK button");
+  RECT client{};
+  GetClientRect(box, &client);
+  MapWindowPoints(box, nullptr, reinterpret_cast<POINT*>(&client), 2);
+  if (!Inside(ok_place, client) || !Inside(ok_place, work)) {
+    return Fail("the OK button at " + Place(ok_place) + " is not within the box's inside " + Place(client) + where);
+  }
+  const HWND details = GetDlgItem(box, kDetailsId);
+  if (!details || !IsWindowVisible(details)) {
+    Print("fits lines=0 shown=0");
+    return 0;
+  }
+  RECT details_place{};
+  GetWindowRect(details, &details_place);
+  if (!Inside(details_place, client) || !Inside(details_place, work)) {
+    return Fail("the details at " + Place(details_place) + " are not within the box's inside " + Place(client) + where);
+  }
+  if (details_place.bottom > ok_place.top) return Fail("the details reach over the OK button");
+  // The lines the details hold, and how many of them show at once: the
+  // control's inside over the height of a line (the first two lines'
+  // places, EM_POSFROMCHAR of their first characters).
+  DWORD_PTR lines = 0;
+  SendMessageTimeoutW(details, EM_GETLINECOUNT, 0, 0, SMTO_ABORTIFHUNG, 5000, &lines);
+  DWORD_PTR first = 0, second = 0, second_start = 0;
+  SendMessageTimeoutW(details, EM_LINEINDEX, 1, 0, SMTO_ABORTIFHUNG, 5000, &second_start);
+  SendMessageTimeoutW(details, EM_POSFROMCHAR, 0, 0, SMTO_ABORTIFHUNG, 5000, &first);
+  SendMessageTimeoutW(details, EM_POSFROMCHAR, second_start, 0, SMTO_ABORTIFHUNG, 5000, &second);
+  const int line_height = static_cast<short>(HIWORD(second)) - static_cast<short>(HIWORD(first));
+  RECT inside{};
+  GetClientRect(details, &inside);
+  const long shown = line_height > 0 ? inside.bottom / line_height : 0;
+  if (!(GetWindowLongW(details, GWL_STYLE) & WS_VSCROLL) && static_cast<long>(lines) > shown) {
+    return Fail("the details hold more lines than show, with no scroll bar");
+  }
+  Print("fits lines=" + std::to_string(lines) + " shown=" + std::to_string(shown));
+  return 0;
+}
+
+// The tip over the window: a visible tooltip of the window's thread.
+int Tip(HWND form) {
+  const DWORD thread = GetWindowThreadProcessId(form, nullptr);
+  struct Found {
+    DWORD thread;
+    HWND tip = nullptr;
+  } found{thread};
+  EnumThreadWindows(
+      thread,
+      [](HWND window, LPARAM context) -> BOOL {
+        auto& found = *reinterpret_cast<Found*>(context);
+        wchar_t class_name[64] = {};
+        GetClassNameW(window, class_name, 64);
+        if (IsWindowVisible(window) && lstrcmpiW(class_name, TOOLTIPS_CLASSW) == 0) {
+          found.tip = window;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  if (!found.tip) return Fail("no tip is shown");
+  const std::optional<std::wstring> text = WindowText(found.tip);
+  if (!text) return Fail("no text from the tip");
+  Print(Wtf8Text(*text));
+  return 0;
+}
+
 int DescribeBox() {
   const HWND box = Box();
   if (!box) return Fail("no Brenvo1 box");
@@ -253,8 +409,13 @@ int DescribeBox() {
         wchar_t text[512] = {};
         GetWindowTextW(child, text, 512);
         if (!IsWindowVisible(child)) {
-          // Folded details are there, only not shown.
-          if (text[0]) seen.hidden += Wtf8Text(text);
+          // Folded details are there, only not shown; an edit control's
+          // text is asked of it.
+          if (lstrcmpiW(class_name, L"Edit") == 0) {
+            if (const std::optional<std::wstring> details = WindowText(child)) seen.hidden += Wtf8Text(*details);
+          } else if (text[0]) {
+            seen.hidden += Wtf8Text(text);
+          }
         } else if (lstrcmpiW(class_name, L"Button") == 0) {
           ++seen.buttons;
           if (GetDlgCtrlID(child) == IDOK) ++seen.ok;
@@ -273,29 +434,35 @@ int DescribeBox() {
   return 0;
 }
 
-// WM_GETTEXT, which Windows carries across processes; GetWindowText would
-// give another process's edit control's caption, not what was typed.
+// What was typed, not the control's caption (see WindowText).
 int Text(HWND form, const std::string& name) {
   const HWND control = ControlNamed(form, name);
-  DWORD_PTR length = 0;
-  if (!control || !SendMessageTimeoutW(control, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) {
-    return Fail("no text from " + name);
-  }
-  std::wstring text(length + 1, L'\0');
-  DWORD_PTR copied = 0;
-  if (!SendMessageTimeoutW(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG,
-                           5000, &copied)) {
-    return Fail("no text from " + name);
-  }
-  text.resize(copied);
-  Print(Wtf8Text(text));
+  const std::optional<std::wstring> text = control ? WindowText(control) : std::nullopt;
+  if (!text) return Fail("no text from " + name);
+  Print(Wtf8Text(*text));
   return 0;
 }
 
 int Hold(const std::wstring& path) {
-  const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return Fail("cannot open the file to hold");
-  Print("holding");
+  std::vector<std::wstring> files;
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    WIN32_FIND_DATAW entry;
+    const HANDLE listing = FindFirstFileW((path + L"\\*").c_str(), &entry);
+    if (listing == INVALID_HANDLE_VALUE) return Fail("cannot list the folder to hold");
+    do {
+      if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) files.push_back(path + L"\\" + entry.cFileName);
+    } while (FindNextFileW(listing, &entry));
+    FindClose(listing);
+  } else {
+    files.push_back(path);
+  }
+  for (const std::wstring& file : files) {
+    if (CreateFileW(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr) == INVALID_HANDLE_VALUE) {
+      return Fail("cannot open " + Wtf8Text(file) + " to hold");
+    }
+  }
+  Print("holding " + std::to_string(files.size()));
   Sleep(INFINITE);
   return 0;
 }
@@ -345,6 +512,9 @@ int wmain(int argc, wchar_t** argv) {
   const std::string command = Wtf8Text(argv[1]);
   if (command == "box") return DescribeBox();
   if (command == "press-ok") return PressOk();
+  if (command == "box-center" && argc == 3) return BoxCenter(Wtf8Text(argv[2]));
+  if (command == "box-toggle") return BoxToggle();
+  if (command == "box-fits") return BoxFits();
   if (command == "hold" && argc == 3) return Hold(argv[2]);
   const HWND form = Form();
   if (!form) return Fail("no Scandilo window");
@@ -357,6 +527,7 @@ int wmain(int argc, wchar_t** argv) {
   if (command == "focus") return Focus(form);
   if (command == "focused-row") return FocusedRow(form);
   if (command == "accessible") return Accessible(form);
+  if (command == "tip") return Tip(form);
   if (command == "close") return PostMessageW(form, WM_CLOSE, 0, 0) ? 0 : Fail("the close request was not posted");
   if (command == "load" && argc == 3) return Load(form, argv[2]);
   return Fail("unknown command");

@@ -2,9 +2,25 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QStyledItemDelegate>
 #include <stdexcept>
 
 namespace brenvo1::window {
+
+namespace {
+
+// Rows as wide as the list, never wider: a path too long for it is
+// shortened in the middle (the view's elide mode), with no sideways
+// scrolling, so that its file name stays in sight.
+class RowDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+  QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    return QSize(1, QStyledItemDelegate::sizeHint(option, index).height());
+  }
+};
+
+}  // namespace
 
 QtListBox::QtListBox(QWidget* parent) : QListView(parent), model_(new ResultListModel(this)) {
   setModel(model_);
@@ -16,6 +32,8 @@ QtListBox::QtListBox(QWidget* parent) : QListView(parent), model_(new ResultList
   // A path too long for the list keeps its file name in sight; the whole
   // path is in the item's tooltip.
   setTextElideMode(Qt::ElideMiddle);
+  setItemDelegate(new RowDelegate(this));
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 }
 
 void QtListBox::Clear() { model_->Clear(); }

@@ -1,7 +1,13 @@
 #include "window/qt/qt_message_box.h"
 
+#include <QAbstractButton>
+#include <QEvent>
 #include <QEventLoop>
 #include <QStringList>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QTextEdit>
+#include <algorithm>
 
 #include "window/qt/qt_desktop.h"
 #include "window/window_texts.h"
@@ -10,6 +16,46 @@ namespace brenvo1::window {
 
 namespace {
 QString FromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+// The button that unfolds the details, captioned with the window's own
+// words (the same on Windows) rather than Qt's, which are Italian only
+// where Qt's translations are installed. Qt names it anew at each click;
+// the caption is set again once the details have been shown or hidden.
+class DetailsCaption : public QObject {
+ public:
+  DetailsCaption(QAbstractButton* button, QWidget* details) : QObject(button), button_(button) {
+    details->installEventFilter(this);
+    button_->setText(FromUtf8(texts::kShowDetails));
+  }
+
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::ShowToParent) button_->setText(FromUtf8(texts::kHideDetails));
+    if (event->type() == QEvent::HideToParent) button_->setText(FromUtf8(texts::kShowDetails));
+    return false;
+  }
+
+ private:
+  QAbstractButton* button_;
+};
+
+void LabelDetailsButton(QMessageBox& box) {
+  const QTextEdit* text = box.findChild<QTextEdit*>();
+  if (!text || !text->parentWidget()) return;
+  for (QAbstractButton* button : box.buttons()) {
+    if (box.buttonRole(button) != QMessageBox::ActionRole) continue;
+    // Wide enough for either caption: Qt sizes it for its own two.
+    QStyleOptionButton option;
+    option.initFrom(button);
+    int width = 0;
+    for (const std::string_view caption : {texts::kShowDetails, texts::kHideDetails}) {
+      option.text = FromUtf8(caption);
+      const QSize size = button->fontMetrics().size(Qt::TextShowMnemonic, option.text);
+      width = std::max(width, button->style()->sizeFromContents(QStyle::CT_PushButton, &option, size, button).width());
+    }
+    button->setMinimumWidth(width);
+    new DetailsCaption(button, text->parentWidget());
+  }
+}
 }  // namespace
 
 void QtMessageBox::Show(std::string_view text, std::span<const std::string> details) {
@@ -22,6 +68,7 @@ void QtMessageBox::Show(std::string_view text, std::span<const std::string> deta
     lines.reserve(static_cast<qsizetype>(details.size()));
     for (const std::string& line : details) lines.append(FromUtf8(line));
     box.setDetailedText(lines.join(QLatin1Char('\n')));
+    LabelDetailsButton(box);
   }
   box.setWindowModality(Qt::NonModal);
   const InputDrop others(&box);

@@ -156,6 +156,12 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       return 0;
     case WM_NOTIFY:
       return HandleNotify(*reinterpret_cast<NMHDR*>(lparam));
+    case WM_DRAWITEM:
+      if (wparam == kLstFileId) {
+        lstFile->DrawRow(*reinterpret_cast<const DRAWITEMSTRUCT*>(lparam));
+        return TRUE;
+      }
+      break;
     case WM_SETCURSOR:
       if (screen_.AnswerSetCursor()) return TRUE;
       break;

@@ -11,5 +11,8 @@ inline constexpr int kTxtPercorsoId = 101;
 inline constexpr int kCommand1Id = 102;
 inline constexpr int kTxtTestoId = 103;
 inline constexpr int kLstFileId = 104;
+// The box's details and the button that unfolds them.
+inline constexpr int kDetailsId = 201;
+inline constexpr int kDetailsToggleId = 202;
 }  // namespace brenvo1::window::win32
 #endif

@@ -1,6 +1,9 @@
 #include "window/win32/win32_list_box.h"
 
+#include <windowsx.h>
+
 #include <algorithm>
+#include <climits>
 #include <stdexcept>
 
 #include "window/win32/dpi.h"
@@ -10,24 +13,130 @@ namespace brenvo1::window::win32 {
 
 using platform::win32::WideText;
 
+namespace {
+
+constexpr wchar_t kEllipsis[] = L"\u2026";
+// A row measures at most this many characters of a path's start and of its
+// end: no screen is wide enough for more, and a path may hold 32,767.
+constexpr std::size_t kMeasuredChars = 2048;
+// The space between a row's edge and its text, at 96 DPI, as the list
+// view leaves it.
+constexpr int kTextMarginAt96Dpi = 6;
+// How long a tip stays while the pointer rests (the most a tip takes):
+// time to read a long path.
+constexpr int kTipShownMs = 32000;
+// The widest a tip grows before it breaks its text into lines, at 96 DPI.
+constexpr int kTipWidthAt96Dpi = 600;
+constexpr UINT_PTR kSubclassId = 1;
+constexpr UINT_PTR kTipToolId = 1;
+
+int Width(HDC dc, std::wstring_view text) {
+  SIZE size{};
+  GetTextExtentPoint32W(dc, text.data(), static_cast<int>(text.size()), &size);
+  return size.cx;
+}
+
+// The left edges of text's characters after the first, and its width last:
+// ends[i] is the width of text's first i + 1 characters.
+std::vector<int> CharacterEnds(HDC dc, std::wstring_view text) {
+  std::vector<int> ends(text.size());
+  int fit = 0;
+  SIZE size{};
+  if (!text.empty()) {
+    GetTextExtentExPointW(dc, text.data(), static_cast<int>(text.size()), INT_MAX, &fit, ends.data(), &size);
+  }
+  return ends;
+}
+
+// How many characters of text's start fit in width, never half of a
+// surrogate pair.
+std::size_t FittingStart(HDC dc, std::wstring_view text, int width) {
+  text = text.substr(0, kMeasuredChars);
+  const std::vector<int> ends = CharacterEnds(dc, text);
+  std::size_t count = 0;
+  while (count < ends.size() && ends[count] <= width) ++count;
+  if (count > 0 && count < text.size() && IS_HIGH_SURROGATE(text[count - 1])) --count;
+  return count;
+}
+
+// How many characters of text's end fit in width, never half of a
+// surrogate pair.
+std::size_t FittingEnd(HDC dc, std::wstring_view text, int width) {
+  text = text.substr(text.size() - std::min(text.size(), kMeasuredChars));
+  const std::vector<int> ends = CharacterEnds(dc, text);
+  if (ends.empty()) return 0;
+  const int total = ends.back();
+  std::size_t first = 0;
+  while (first < ends.size() && total - (first == 0 ? 0 : ends[first - 1]) > width) ++first;
+  if (first < text.size() && IS_LOW_SURROGATE(text[first])) ++first;
+  return text.size() - first;
+}
+
+// A path too long to measure shows as its start and its end: the tip of a
+// 32,767-character path would not fit a screen either.
+std::wstring Bounded(std::wstring_view path) {
+  if (path.size() <= 2 * kMeasuredChars) return std::wstring(path);
+  std::size_t head = kMeasuredChars;
+  if (IS_HIGH_SURROGATE(path[head - 1])) --head;
+  std::size_t tail = path.size() - kMeasuredChars;
+  if (IS_LOW_SURROGATE(path[tail])) ++tail;
+  return std::wstring(path.substr(0, head)) + kEllipsis + std::wstring(path.substr(tail));
+}
+
+}  // namespace
+
+std::wstring ShownPath(HDC dc, std::wstring_view path, int width) {
+  if (path.size() <= 2 * kMeasuredChars && Width(dc, path) <= width) return std::wstring(path);
+  const int room = width - Width(dc, kEllipsis);
+  if (room <= 0) return kEllipsis;
+  // The last part, from its backslash: the file's name.
+  const std::size_t last_part = path.rfind(L'\\');
+  const std::wstring_view name = last_part == std::wstring_view::npos ? path : path.substr(last_part);
+  const int name_width = name.size() <= kMeasuredChars ? Width(dc, name) : INT_MAX;
+  std::size_t head = 0;
+  std::size_t tail = 0;
+  if (name_width <= room && last_part != std::wstring_view::npos) {
+    head = FittingStart(dc, path.substr(0, last_part), room - name_width);
+    tail = name.size();
+  } else {
+    // Even the name is too wide: the start and the end, as the Linux list
+    // shortens every row.
+    head = FittingStart(dc, path, room / 2);
+    tail = FittingEnd(dc, path, room - Width(dc, path.substr(0, head)));
+  }
+  return std::wstring(path.substr(0, head)) + kEllipsis + std::wstring(path.substr(path.size() - tail));
+}
+
 Win32ListBox::Win32ListBox(HWND parent, int control_id)
     : hwnd_(CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
-                            WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_NOCOLUMNHEADER |
-                                LVS_SINGLESEL | LVS_SHOWSELALWAYS,
+                            WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_OWNERDRAWFIXED |
+                                LVS_NOCOLUMNHEADER | LVS_SINGLESEL | LVS_SHOWSELALWAYS,
                             0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(control_id)),
                             reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE)), nullptr)) {
-  // A path wider than the list shows whole in a tip when pointed at.
-  const DWORD extended = LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP | LVS_EX_DOUBLEBUFFER;
+  const DWORD extended = LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER;
   SendMessageW(hwnd_, LVM_SETEXTENDEDLISTVIEWSTYLE, extended, extended);
   LVCOLUMNW column{};
   column.mask = LVCF_WIDTH;
   SendMessageW(hwnd_, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
+
+  // The whole path of the row under the pointer, in a tip of the list's
+  // own: the list view's label tips are only for rows it draws itself.
+  tip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
+                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
+                         reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE)), nullptr);
+  SendMessageW(tip_, TTM_SETDELAYTIME, TTDT_AUTOPOP, kTipShownMs);
+  SetWindowSubclass(hwnd_, &Win32ListBox::ListProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+}
+
+Win32ListBox::~Win32ListBox() {
+  if (IsWindow(hwnd_)) RemoveWindowSubclass(hwnd_, &Win32ListBox::ListProc, kSubclassId);
 }
 
 void Win32ListBox::Clear() {
   bytes_.clear();
   ends_.clear();
   shown_count_ = 0;
+  ForgetTipRow();
   // At once: the control must not ask for rows that are gone.
   SendMessageW(hwnd_, LVM_SETITEMCOUNT, 0, 0);
 }
@@ -67,6 +176,38 @@ void Win32ListBox::FillDisplayInfo(NMLVDISPINFOW& info) const {
   info.item.pszText[length] = L'\0';
 }
 
+void Win32ListBox::DrawRow(const DRAWITEMSTRUCT& row) const {
+  const auto index = static_cast<std::size_t>(row.itemID);
+  if (row.itemID == static_cast<UINT>(-1) || index >= shown_count_ || index >= ends_.size()) return;
+  // Selected rows as the list view shows them: in the highlight colours
+  // while the list has the focus, greyed when it has not.
+  const bool selected = (row.itemState & ODS_SELECTED) != 0;
+  const bool focused = GetFocus() == hwnd_;
+  const int back = !selected ? COLOR_WINDOW : focused ? COLOR_HIGHLIGHT : COLOR_BTNFACE;
+  const int text_colour = !selected ? COLOR_WINDOWTEXT : focused ? COLOR_HIGHLIGHTTEXT : COLOR_BTNTEXT;
+  const HDC dc = row.hDC;
+  FillRect(dc, &row.rcItem, GetSysColorBrush(back));
+
+  const HGDIOBJ old_font = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0)));
+  const int old_mode = SetBkMode(dc, TRANSPARENT);
+  const COLORREF old_colour = SetTextColor(dc, GetSysColor(text_colour));
+  const int margin = MulDiv(kTextMarginAt96Dpi, static_cast<int>(WindowDpi(hwnd_)), USER_DEFAULT_SCREEN_DPI);
+  RECT text_place = row.rcItem;
+  text_place.left += margin;
+  text_place.right -= margin;
+  const std::wstring shown =
+      ShownPath(dc, WideText(Item(index)), static_cast<int>(text_place.right - text_place.left));
+  DrawTextW(dc, shown.c_str(), static_cast<int>(shown.size()), &text_place,
+            DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_LEFT);
+  SetTextColor(dc, old_colour);
+  SetBkMode(dc, old_mode);
+  SelectObject(dc, old_font);
+
+  // The row the keys act on, unless the keyboard was not used yet.
+  const auto ui_state = static_cast<UINT>(SendMessageW(hwnd_, WM_QUERYUISTATE, 0, 0));
+  if ((row.itemState & ODS_FOCUS) && !(ui_state & UISF_HIDEFOCUS)) DrawFocusRect(dc, &row.rcItem);
+}
+
 void Win32ListBox::MarkFocusedRow() {
   if (shown_count_ == 0) return;
   if (SendMessageW(hwnd_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED) >= 0) return;
@@ -83,6 +224,86 @@ void Win32ListBox::FitColumn(UINT dpi) {
   // bring a horizontal one.
   const int width = inside.right - inside.left - SystemMetricForDpi(SM_CXVSCROLL, dpi);
   SendMessageW(hwnd_, LVM_SETCOLUMNWIDTH, 0, std::max(width, 0));
+  SendMessageW(tip_, TTM_SETMAXTIPWIDTH, 0, MulDiv(kTipWidthAt96Dpi, static_cast<int>(dpi), USER_DEFAULT_SCREEN_DPI));
+  ForgetTipRow();
+}
+
+void Win32ListBox::ForgetTipRow() {
+  if (tip_row_ < 0) return;
+  TTTOOLINFOW tool{};
+  tool.cbSize = sizeof tool;
+  tool.hwnd = hwnd_;
+  tool.uId = kTipToolId;
+  SendMessageW(tip_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  tip_row_ = -1;
+}
+
+void Win32ListBox::FollowPointer(POINT point) {
+  LVHITTESTINFO hit{};
+  hit.pt = point;
+  const int row = static_cast<int>(SendMessageW(hwnd_, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+  const bool on_row = row >= 0 && static_cast<std::size_t>(row) < shown_count_;
+  if (on_row && row == tip_row_) return;
+  ForgetTipRow();
+  if (!on_row) return;
+  // A tool the size of the row: the tip goes when the pointer leaves it,
+  // and the next row's comes as the pointer rests there.
+  RECT bounds{};
+  bounds.left = LVIR_BOUNDS;
+  if (!SendMessageW(hwnd_, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&bounds))) return;
+  TTTOOLINFOW tool{};
+  tool.cbSize = sizeof tool;
+  tool.uFlags = 0;
+  tool.hwnd = hwnd_;
+  tool.uId = kTipToolId;
+  tool.rect = bounds;
+  tool.lpszText = LPSTR_TEXTCALLBACKW;
+  if (SendMessageW(tip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool))) tip_row_ = row;
+}
+
+LRESULT CALLBACK Win32ListBox::ListProc(HWND list, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
+                                        DWORD_PTR self) {
+  auto& box = *reinterpret_cast<Win32ListBox*>(self);
+  switch (message) {
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP: {
+      if (message == WM_MOUSEMOVE) box.FollowPointer(POINT{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)});
+      MSG relayed{list, message, wparam, lparam, 0, {}};
+      SendMessageW(box.tip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
+      break;
+    }
+    case WM_MOUSEWHEEL:
+    case WM_VSCROLL:
+    case WM_HSCROLL:
+    case WM_KEYDOWN:
+      // The rows move under the pointer: the tip's row is no longer there.
+      SendMessageW(box.tip_, TTM_POP, 0, 0);
+      box.ForgetTipRow();
+      break;
+    case WM_NOTIFY: {
+      auto& header = *reinterpret_cast<NMHDR*>(lparam);
+      if (header.hwndFrom == box.tip_ && header.code == TTN_GETDISPINFOW) {
+        auto& info = reinterpret_cast<NMTTDISPINFOW&>(header);
+        box.tip_text_ = box.tip_row_ >= 0 && static_cast<std::size_t>(box.tip_row_) < box.shown_count_
+                            ? Bounded(WideText(box.Item(static_cast<std::size_t>(box.tip_row_))))
+                            : std::wstring();
+        info.lpszText = box.tip_text_.data();
+        return 0;
+      }
+      break;
+    }
+    case WM_NCDESTROY:
+      RemoveWindowSubclass(list, &Win32ListBox::ListProc, kSubclassId);
+      break;
+    default:
+      break;
+  }
+  return DefSubclassProc(list, message, wparam, lparam);
 }
 
 int Win32ListBox::ListIndex() const {

@@ -19,9 +19,19 @@ namespace brenvo1::window::win32 {
 // million of them fit where a LISTBOX would keep a million strings of its
 // own. Unlike an owner-drawn LISTBOX without data, the list view still
 // gives every row's text to a screen reader.
+//
+// Rows are drawn here (LVS_OWNERDRAWFIXED): a path wider than the list is
+// shortened in the middle, so that the start of its folder and its whole
+// file name stay in sight, as the Linux list shows it. Only the drawing
+// shortens: the row's text, which the keys, a screen reader and a
+// double-click use, is the whole path, and so is the tip shown when the
+// pointer rests on a row.
 class Win32ListBox : public ListBox {
  public:
   Win32ListBox(HWND parent, int control_id);
+  ~Win32ListBox() override;
+  Win32ListBox(const Win32ListBox&) = delete;
+  Win32ListBox& operator=(const Win32ListBox&) = delete;
   HWND hwnd() const { return hwnd_; }
 
   void Clear() override;
@@ -39,18 +49,35 @@ class Win32ListBox : public ListBox {
   void MarkFocusedRow();
   // Answers the control's LVN_GETDISPINFOW, which reaches the parent.
   void FillDisplayInfo(NMLVDISPINFOW& info) const;
-  // Widens the only column to the list's inside, less a scroll bar; after
-  // a move to a screen of another DPI.
+  // Answers the parent's WM_DRAWITEM for the list: draws one row.
+  void DrawRow(const DRAWITEMSTRUCT& row) const;
+  // Widens the only column to the list's inside, less a scroll bar, and
+  // sizes the tip for the DPI; after a move to a screen of another DPI.
   void FitColumn(UINT dpi);
+
  private:
+  static LRESULT CALLBACK ListProc(HWND list, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR self);
   void CheckIndex(int index) const;
   std::string_view Item(std::size_t index) const;
+  // The tip follows the row under the pointer.
+  void FollowPointer(POINT point);
+  void ForgetTipRow();
 
   HWND hwnd_;
   // The items' bytes one after another; ends_[i] is where item i ends.
   std::string bytes_;
   std::vector<std::size_t> ends_;
   std::size_t shown_count_ = 0;
+  // The tip, its tool (the row under the pointer, -1 for none) and its text.
+  HWND tip_ = nullptr;
+  int tip_row_ = -1;
+  std::wstring tip_text_;
 };
+
+// The text a row shows of path in width pixels with the font selected in
+// dc: the whole path when it fits, else its start and its last part (the
+// file name) with an ellipsis between them; a file name too long for the
+// row keeps its start.
+std::wstring ShownPath(HDC dc, std::wstring_view path, int width);
 
 }  // namespace brenvo1::window::win32

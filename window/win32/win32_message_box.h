@@ -6,10 +6,14 @@
 
 namespace brenvo1::window::win32 {
 
-// A task dialog captioned "Brenvo1" with one OK button and no icon, modal
-// to the window; details go to its expandable area, one per line, behind
-// the system's own "see details" control. The window behind it still
-// hears a close request, which dismisses it.
+// A box captioned "Brenvo1" with one OK button and no icon, modal to the
+// window, in the system's message font at the DPI of its screen. Details,
+// when given, are folded behind a button of the box's own ("Mostra
+// dettagli...", then "Nascondi dettagli..."): unfolded, they are one per
+// line in a read-only text area that scrolls and can be selected and
+// copied, never taller than a part of the screen, so that the box and its
+// buttons stay on the screen whatever their number. The window behind it
+// still hears a close request, which dismisses it.
 class Win32MessageBox : public MessageBox {
  public:
   explicit Win32MessageBox(HWND owner = nullptr) : owner_(owner) {}
@@ -19,7 +23,7 @@ class Win32MessageBox : public MessageBox {
   bool showing() const override { return showing_; }
 
  private:
-  static HRESULT CALLBACK Notified(HWND dialog, UINT notification, WPARAM, LPARAM, LONG_PTR self);
+  class Dialog;
 
   HWND owner_;
   HWND dialog_ = nullptr;
