@@ -62,6 +62,9 @@ VIAddVersionKey /LANG=1040 "LegalCopyright" "Copyright (c) 2026 the Brenvo1 auth
 !insertmacro MUI_UNPAGE_INSTFILES
 ; The window speaks Italian; so does its installer.
 !insertmacro MUI_LANGUAGE "Italian"
+; A file that cannot be written (AllowSkipFiles off): NSIS's own words name
+; the buttons in Italian, which the box shows in the system's language.
+LangString ^FileError_NoIgnore ${LANG_ITALIAN} "Impossibile scrivere il file:$\r$\n$\t$\"$0$\"$\r$\n$\r$\nChiudere il programma che lo tiene aperto e riprovare, oppure annullare l'installazione."
 
 Function .onInit
   ${IfNot} ${RunningX64}

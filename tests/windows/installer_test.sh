@@ -21,8 +21,10 @@ export WINEDEBUG=-all
 
 work=$(mktemp -d)
 app_pid=""
+holder_pid=""
 cleanup() {
   [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
+  [ -n "$holder_pid" ] && kill "$holder_pid" 2>/dev/null || true
   x_session_stop
   rm -rf "$work"
 }
@@ -146,6 +148,29 @@ for file in "${files[@]}"; do
   [ -f "$folder/$file" ] || fail "the install over the install lost $file"
 done
 echo "ok: once Scandilo was closed, the install over it succeeded"
+
+# A text held open by another program, which the look for running programs
+# does not see: the install must stop rather than skip it, and the
+# uninstall must fail and keep what lets it be run again.
+wine "$probe_exe" hold "$windows_folder\\README.txt" </dev/null >"$work/hold" 2>&1 &
+holder_pid=$!
+wait_for grep -qs holding "$work/hold" || fail "the probe did not hold README.txt: $(cat "$work/hold")"
+status=0
+wine "$setup" /S </dev/null || status=$?
+[ "$status" -ne 0 ] || fail "the silent install ended as a success though README.txt could not be written"
+status=0
+at_prompt "\"$uninstaller\" /S _?=$windows_folder" || status=$?
+[ "$status" -ne 0 ] || fail "the silent uninstall ended as a success though README.txt stayed"
+[ -f "$folder/README.txt" ] && [ -f "$folder/uninstall.exe" ] && [ -e "$shortcut" ] && registry_key_exists ||
+  fail "the failed uninstall did not keep README.txt, the uninstaller, the shortcut and the entry"
+echo "ok: with README.txt held open, the install and the uninstall (status $status) failed, and the uninstaller stays"
+kill "$holder_pid"
+wait "$holder_pid" || true
+holder_pid=""
+wine "$setup" /S </dev/null || fail "the silent install failed once README.txt was let go"
+for file in "${files[@]}"; do
+  [ -f "$folder/$file" ] || fail "the install after the failed uninstall did not put back $file"
+done
 
 # The quiet command line's program, with its /S. The uninstaller copies
 # itself away and returns at once; its copy removes the rest.
