@@ -25,7 +25,6 @@ AllowSkipFiles off
 !include "MUI2.nsh"
 !include "x64.nsh"
 !include "LogicLib.nsh"
-!include "FileFunc.nsh"
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Brenvo1"
 !define SHORTCUT "$SMPROGRAMS\Scandilo.lnk"
@@ -125,6 +124,16 @@ FunctionEnd
 !insertmacro CLOSE_RUNNING_PROGRAMS "" "installazione annullata, nessun file modificato."
 !insertmacro CLOSE_RUNNING_PROGRAMS "un." "disinstallazione annullata, nessun file rimosso."
 
+; Adds the size of the installed FILE, in bytes, to $0. FileFunc's GetSize
+; would do it for the folder, but through the System plug-in, which would
+; be unpacked and loaded from $PLUGINSDIR.
+!macro ADD_SIZE file
+  FileOpen $1 "$INSTDIR\${file}" r
+  FileSeek $1 0 END $2
+  FileClose $1
+  IntOp $0 $0 + $2
+!macroend
+
 Section "Brenvo1"
   Call CloseRunningPrograms
   SetOutPath "$INSTDIR"
@@ -149,9 +158,16 @@ Section "Brenvo1"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" "$\"$INSTDIR\uninstall.exe$\" /S"
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
-  ; In KiB, as the list of installed programs shows it: what is in the
-  ; folder now, the uninstaller included.
-  ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
+  ; In KiB, as the list of installed programs shows it: the installed
+  ; files', the uninstaller's included.
+  StrCpy $0 0
+  !insertmacro ADD_SIZE "brenvo1.exe"
+  !insertmacro ADD_SIZE "brenvo1-scan.exe"
+  !insertmacro ADD_SIZE "README.txt"
+  !insertmacro ADD_SIZE "LICENSE.txt"
+  !insertmacro ADD_SIZE "THIRD-PARTY-NOTICES.txt"
+  !insertmacro ADD_SIZE "uninstall.exe"
+  IntOp $0 $0 / 1024
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
 SectionEnd
 
