@@ -3,7 +3,8 @@
 # Windows with MinGW-w64, runs the engine's tests and the Windows tests
 # under Wine (the window driven in an Xvfb server of its own, the installer
 # installed and removed), and writes out/brenvo1-<version>-win64.zip (both
-# programs, README, LICENSE, the third-party notices) and the installer
+# programs, README.txt, LICENSE.txt, the third-party notices: texts with
+# Windows line ends) and the installer
 # out/brenvo1-<version>-win64-setup.exe, with their SHA-256 in
 # out/SHA256SUMS. Prints the zip's path, then the installer's, on standard
 # output; build and test messages go to standard error, so
@@ -54,7 +55,7 @@ name="brenvo1-$version-win64"
 stage="$BUILD_DIR/zip/$name"
 rm -rf "$BUILD_DIR/zip"
 mkdir -p "$stage" out
-files=(LICENSE README.md THIRD-PARTY-NOTICES.txt brenvo1-scan.exe brenvo1.exe)
+files=(LICENSE.txt README.txt THIRD-PARTY-NOTICES.txt brenvo1-scan.exe brenvo1.exe)
 for file in "${files[@]}"; do
   cp "$BUILD_DIR/packaging/windows/stage/$file" "$stage/"
 done
@@ -62,7 +63,7 @@ done
 # fixed mode and the release's time (kept in the zip as a local time, so
 # taken in UTC), and no owner or other Unix field (-X).
 chmod 0755 "$stage" "$stage"/*.exe
-chmod 0644 "$stage"/*.md "$stage"/*.txt "$stage"/LICENSE
+chmod 0644 "$stage"/*.txt
 touch -d "@$SOURCE_DATE_EPOCH" "$stage" "$stage"/*
 # Only this version's packages in out/, so that ./out/brenvo1-*-win64.zip
 # names just this one.

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/sized_text_stream.h"
+#include "scan/windows_arguments.h"
 #include "search/search_run.h"
 #include "tests/recording_sink.h"
 
@@ -419,6 +420,36 @@ TEST(WindowsFileSystem, FileLongerThanTheLimitForUnsizedFilesIsReadToItsEnd) {
   EXPECT_TRUE(tail.ends_with("ostile"));
   big.clear();
   EXPECT_EQ(Search(tree.root_wtf8(), "OSTILE").hits, (Names{tree.root_wtf8() + "\\big.txt"}));
+}
+
+// brenvo1-scan's command line: a quoted folder ending in a backslash, as
+// typed at a prompt, is the folder meant; every other line means what the
+// C runtime reads in it.
+using Arguments = std::vector<std::wstring>;
+
+TEST(ScanCommandLine, QuotedFolderEndingInABackslashIsTheFolder) {
+  EXPECT_EQ(scan::SplitCommandLineTakingFolderAsTyped(LR"(brenvo1-scan "C:\Prove\" alfa)"),
+            (Arguments{LR"(C:\Prove\)", L"alfa"}));
+  EXPECT_EQ(scan::SplitCommandLineTakingFolderAsTyped(LR"("C:\Program Files\x.exe"  "C:\Prove\" "due parole")"),
+            (Arguments{LR"(C:\Prove\)", L"due parole"}));
+  EXPECT_EQ(scan::SplitCommandLineTakingFolderAsTyped(LR"(x "C:\Prove\\" alfa)"), (Arguments{LR"(C:\Prove\)", L"alfa"}));
+  EXPECT_EQ(scan::SplitCommandLineTakingFolderAsTyped(LR"(x "\\server\share\" alfa)"),
+            (Arguments{LR"(\\server\share\)", L"alfa"}));
+  EXPECT_EQ(scan::SplitCommandLineTakingFolderAsTyped(LR"(x "C:\Prove\")"), (Arguments{LR"(C:\Prove\)"}));
+}
+
+TEST(ScanCommandLine, TextAfterTheFolderIsReadAsTheRuntimeReadsIt) {
+  EXPECT_EQ(scan::SplitCommandLineTakingFolderAsTyped(LR"(x "C:\a\" "di \"lui\"" a\\b "x""y" c\\\"d)"),
+            (Arguments{LR"(C:\a\)", LR"(di "lui")", LR"(a\\b)", LR"(x"y)", LR"(c\"d)"}));
+  EXPECT_EQ(scan::SplitCommandLineTakingFolderAsTyped(L"x\t\"C:\\a\\\"\t\"\""), (Arguments{LR"(C:\a\)", L""}));
+}
+
+TEST(ScanCommandLine, RuntimeArgumentsStandUnlessTheFolderHoldsAQuote) {
+  const Arguments given{LR"(C:\Prove\)", LR"(fine")"};
+  EXPECT_EQ(scan::ScanArguments(LR"(x C:\Prove\ "fine\"")", given), given);
+  EXPECT_EQ(scan::ScanArguments(LR"(x "C:\Prove\" alfa)", Arguments{LR"(C:\Prove" alfa)"}),
+            (Arguments{LR"(C:\Prove\)", L"alfa"}));
+  EXPECT_EQ(scan::ScanArguments(L"x", Arguments{}), Arguments{});
 }
 
 }  // namespace
