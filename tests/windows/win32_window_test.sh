@@ -342,7 +342,7 @@ expect_one_search
 long_search_arm
 click Command1
 long_search_wait_reading 2 || fail "the second long search did not start: $(window_state)"
-$x_probe close "$window"
+$x_probe close "$window" || fail "the close request could not be sent"
 expect_end_after_close "$app_pid" "during a search"
 running "$app_pid" || app_pid=""
 long_search_stop
