@@ -43,19 +43,9 @@ for tool in rg grep perl; do
   command -v "$tool" >/dev/null || { echo "compare_tools: $tool is not installed" >&2; exit 2; }
 done
 
-extensions=(cls bas frm txt vbp hds bds lds dss dse)
-rg_glob="*.{$(IFS=,; echo "${extensions[*]}")}"
-# grep's --include is case-sensitive; a bracket per letter makes it match
-# .TXT and .Bas as the other tools do.
-grep_includes=()
-for extension in "${extensions[@]}"; do
-  pattern="*."
-  for ((i = 0; i < ${#extension}; i++)); do
-    letter=${extension:i:1}
-    pattern+="[${letter}${letter^^}]"
-  done
-  grep_includes+=("--include=$pattern")
-done
+# The extensions as each tool is told them (rg_glob, grep_includes) and median.
+# shellcheck source=request_count.sh
+. "$here/request_count.sh"
 
 if perl -e 'exit($ARGV[0] =~ /[^\x00-\x7f]/ ? 0 : 1)' -- "$text"; then
   ascii_text=false
@@ -196,7 +186,6 @@ for ((round = 0; round < rounds; round++)); do
   done
 done
 
-median() { sort -g | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 declare -A medians=()
 for name in "${tools[@]}"; do medians[$name]=$(printf '%s' "${times[$name]}" | median); done
 

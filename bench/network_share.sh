@@ -166,7 +166,6 @@ for ((round = 0; round < rounds; round++)); do
   done
 done
 
-median() { sort -g | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 declare -A medians=()
 for tool in "${tools[@]}"; do medians[$tool]=$(printf '%s' "${times[$tool]}" | median); done
 

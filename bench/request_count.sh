@@ -1,5 +1,5 @@
-# Sourced by the benchmark scripts: the tools compared and how their
-# file-system requests are counted.
+# Sourced by the benchmark scripts: the tools compared, how their
+# file-system requests are counted, and the median of a column of times.
 #
 # A request is a system call that a file server would have to answer or
 # that asks it for work: opening, stat-ing, closing, listing a folder,
@@ -20,6 +20,10 @@ for extension in "${extensions[@]}"; do
   done
   grep_includes+=("--include=$pattern")
 done
+
+# The middle value of the numbers on stdin, one a line (the mean of the two
+# middle ones for an even count).
+median() { sort -g | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
 # The command lines, each searching FOLDER for TEXT; the hits on stdout.
 tool_command() {
