@@ -301,7 +301,9 @@ box=$(head -n1 "$work/box")
 [ "$box" = "buttons=2 ok=1 icon=0 text=File o cartelle non leggibili: 10000" ] || fail "the box for 10,000 is not as it should be: $box"
 click_box toggle
 wait_for toggle_is "Nascondi dettagli..." || fail "the details of 10,000 did not unfold"
-fits=$(probe box-fits) || fail "the box with 10,000 details unfolded does not fit the screen"
+# The caption changes before the box has grown and moved to its new place.
+box_fits() { fits=$(probe box-fits 2>&1); }
+wait_for box_fits || fail "the box with 10,000 details unfolded does not fit the screen: $fits"
 [[ $fits =~ ^fits\ lines=5001\ shown=([0-9]+)$ ]] && ((BASH_REMATCH[1] >= 3 && BASH_REMATCH[1] < 5001)) ||
   fail "the details of 10,000 are not 5,001 lines scrolling in a part of the screen: $fits"
 press Escape
