@@ -7,6 +7,7 @@
 
 #include "platform/posix_file_system.h"
 #include "window/form_layout.h"
+#include "window/qt/qt_text.h"
 #include "window/open_result.h"
 #include "window/window_texts.h"
 
@@ -20,8 +21,6 @@ QRect Pixels(const layout::Twips& twips) {
   constexpr int kPerPixel = layout::kTwipsPerPixelAt96Dpi;
   return QRect(twips.left / kPerPixel, twips.top / kPerPixel, twips.width / kPerPixel, twips.height / kPerPixel);
 }
-
-QString Text(std::string_view utf8) { return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())); }
 
 std::unique_ptr<platform::FileSystemService> MakePosixFileSystem() {
   return std::make_unique<platform::PosixFileSystem>();
@@ -48,7 +47,7 @@ Form1::Form1(platform::ProgramLauncher* launcher, FileSystemFactory createFileSy
   static const bool accessible_as_window = (QAccessible::installFactory(Form1Accessible), true);
   (void)accessible_as_window;
   setObjectName(QStringLiteral("Form1"));
-  setWindowTitle(Text(texts::kWindowTitle));
+  setWindowTitle(FromUtf8(texts::kWindowTitle));
   setGeometry(Pixels(layout::kForm1));
   CreateControls();
   run_ = std::make_unique<RunCommand>(RunControls{screen_, *txtPercorso, *txtTesto, *lstFile, message_box_, desktop_},
@@ -62,13 +61,13 @@ void Form1::CreateControls() {
   // resized.
   txtPercorso = new QtTextBox(this);
   txtPercorso->setObjectName(QStringLiteral("txtPercorso"));
-  txtPercorso->setAccessibleName(Text(texts::kFolderPathName));
-  txtPercorso->setText(Text(texts::kFolderPathInitialText));
+  txtPercorso->setAccessibleName(FromUtf8(texts::kFolderPathName));
+  txtPercorso->setText(FromUtf8(texts::kFolderPathInitialText));
   txtPercorso->setGeometry(Pixels(layout::kTxtPercorso));
 
-  Command1 = new QPushButton(Text(texts::kSearchButton), this);
+  Command1 = new QPushButton(FromUtf8(texts::kSearchButton), this);
   Command1->setObjectName(QStringLiteral("Command1"));
-  Command1->setAccessibleName(Text(texts::kSearchButtonName));
+  Command1->setAccessibleName(FromUtf8(texts::kSearchButtonName));
   Command1->setGeometry(Pixels(layout::kCommand1));
   // Enter on the focused button clicks it, as Space does; outside a dialog
   // Qt only does so for an auto-default button. It is not the window's
@@ -77,13 +76,13 @@ void Form1::CreateControls() {
 
   txtTesto = new QtTextBox(this);
   txtTesto->setObjectName(QStringLiteral("txtTesto"));
-  txtTesto->setAccessibleName(Text(texts::kSearchTextName));
-  txtTesto->setText(Text(texts::kSearchTextInitialText));
+  txtTesto->setAccessibleName(FromUtf8(texts::kSearchTextName));
+  txtTesto->setText(FromUtf8(texts::kSearchTextInitialText));
   txtTesto->setGeometry(Pixels(layout::kTxtTesto));
 
   lstFile = new QtListBox(this);
   lstFile->setObjectName(QStringLiteral("lstFile"));
-  lstFile->setAccessibleName(Text(texts::kResultListName));
+  lstFile->setAccessibleName(FromUtf8(texts::kResultListName));
   lstFile->setGeometry(Pixels(layout::kLstFile));
 
   setTabOrder(txtPercorso, Command1);

@@ -10,12 +10,12 @@
 #include <algorithm>
 
 #include "window/qt/qt_desktop.h"
+#include "window/qt/qt_text.h"
 #include "window/window_texts.h"
 
 namespace brenvo1::window {
 
 namespace {
-QString FromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
 // The button that unfolds the details, captioned with the window's own
 // words (the same on Windows) rather than Qt's, which are Italian only

@@ -2,15 +2,12 @@
 
 #include <cstring>
 
+#include "window/qt/qt_text.h"
 namespace brenvo1::window {
 
 namespace {
 
 constexpr std::size_t kBlockBytes = std::size_t{1} << 20;
-
-QString FromUtf8(std::string_view bytes) {
-  return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
-}
 
 bool IsContinuationByte(char byte) { return (static_cast<unsigned char>(byte) & 0xC0) == 0x80; }
 
