@@ -65,4 +65,10 @@ int SystemMetricForDpi(int index, UINT dpi) {
   return MulDiv(GetSystemMetrics(index), static_cast<int>(dpi), static_cast<int>(ScreenDpi()));
 }
 
+int TextWidth(HDC dc, std::wstring_view text) {
+  SIZE size{};
+  GetTextExtentPoint32W(dc, text.data(), static_cast<int>(text.size()), &size);
+  return size.cx;
+}
+
 }  // namespace brenvo1::window::win32

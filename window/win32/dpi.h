@@ -5,6 +5,8 @@
 // has are looked up at run time, so that the program still starts on
 // Windows 7, where the whole screen has one DPI.
 
+#include <string_view>
+
 #include "platform/win32/windows_api.h"
 
 #include "window/form_layout.h"
@@ -25,5 +27,8 @@ SIZE WindowSizeForClient(int client_width, int client_height, DWORD style, DWORD
 HFONT CreateMessageFont(UINT dpi);
 
 int SystemMetricForDpi(int index, UINT dpi);
+
+// The width in pixels of text in the font selected into dc.
+int TextWidth(HDC dc, std::wstring_view text);
 
 }  // namespace brenvo1::window::win32

@@ -30,12 +30,6 @@ constexpr int kTipWidthAt96Dpi = 600;
 constexpr UINT_PTR kSubclassId = 1;
 constexpr UINT_PTR kTipToolId = 1;
 
-int Width(HDC dc, std::wstring_view text) {
-  SIZE size{};
-  GetTextExtentPoint32W(dc, text.data(), static_cast<int>(text.size()), &size);
-  return size.cx;
-}
-
 // The left edges of text's characters after the first, and its width last:
 // ends[i] is the width of text's first i + 1 characters.
 std::vector<int> CharacterEnds(HDC dc, std::wstring_view text) {
@@ -86,13 +80,13 @@ std::wstring Bounded(std::wstring_view path) {
 }  // namespace
 
 std::wstring ShownPath(HDC dc, std::wstring_view path, int width) {
-  if (path.size() <= 2 * kMeasuredChars && Width(dc, path) <= width) return std::wstring(path);
-  const int room = width - Width(dc, kEllipsis);
+  if (path.size() <= 2 * kMeasuredChars && TextWidth(dc, path) <= width) return std::wstring(path);
+  const int room = width - TextWidth(dc, kEllipsis);
   if (room <= 0) return kEllipsis;
   // The last part, from its backslash: the file's name.
   const std::size_t last_part = path.rfind(L'\\');
   const std::wstring_view name = last_part == std::wstring_view::npos ? path : path.substr(last_part);
-  const int name_width = name.size() <= kMeasuredChars ? Width(dc, name) : INT_MAX;
+  const int name_width = name.size() <= kMeasuredChars ? TextWidth(dc, name) : INT_MAX;
   std::size_t head = 0;
   std::size_t tail = 0;
   if (name_width <= room && last_part != std::wstring_view::npos) {
@@ -102,7 +96,7 @@ std::wstring ShownPath(HDC dc, std::wstring_view path, int width) {
     // Even the name is too wide: the start and the end, as the Linux list
     // shortens every row.
     head = FittingStart(dc, path, room / 2);
-    tail = FittingEnd(dc, path, room - Width(dc, path.substr(0, head)));
+    tail = FittingEnd(dc, path, room - TextWidth(dc, path.substr(0, head)));
   }
   return std::wstring(path.substr(0, head)) + kEllipsis + std::wstring(path.substr(path.size() - tail));
 }

@@ -49,12 +49,6 @@ std::vector<WORD> DialogTemplate(std::wstring_view title) {
   return words;
 }
 
-int TextWidth(HDC dc, std::wstring_view text) {
-  SIZE size{};
-  GetTextExtentPoint32W(dc, text.data(), static_cast<int>(text.size()), &size);
-  return size.cx;
-}
-
 RECT WorkAreaOf(HWND window) {
   MONITORINFO monitor{};
   monitor.cbSize = sizeof monitor;
