@@ -46,9 +46,15 @@ registry_key_exists() { wine reg query "$key" /reg:64 </dev/null >/dev/null 2>&1
 [ -e "$folder" ] && fail "Brenvo1 is already installed in the test prefix"
 
 wine "$setup" /S </dev/null || fail "the silent install failed"
-for file in "${files[@]}"; do
-  [ -f "$folder/$file" ] || fail "the install did not put $file in Program Files\\Brenvo1"
-done
+# Every file of the install is in its folder; WHY names the step, which a
+# missing file fails.
+expect_installed() {
+  local file
+  for file in "${files[@]}"; do
+    [ -f "$folder/$file" ] || fail "$1: $file is missing from Program Files\\Brenvo1"
+  done
+}
+expect_installed "the install"
 for text in "${texts[@]}"; do
   lines=$(wc -l <"$folder/$text")
   crlf=$(grep -c $'\r$' "$folder/$text" || true)
@@ -144,9 +150,7 @@ wait_for app_ended || fail "Scandilo did not end after a close request"
 wait "$app_pid" || true
 app_pid=""
 wine "$setup" /S </dev/null || fail "the silent install over the closed Scandilo failed"
-for file in "${files[@]}"; do
-  [ -f "$folder/$file" ] || fail "the install over the install lost $file"
-done
+expect_installed "the install over the install"
 echo "ok: once Scandilo was closed, the install over it succeeded"
 
 # A text held open by another program, which the look for running programs
@@ -168,9 +172,7 @@ kill "$holder_pid"
 wait "$holder_pid" || true
 holder_pid=""
 wine "$setup" /S </dev/null || fail "the silent install failed once README.txt was let go"
-for file in "${files[@]}"; do
-  [ -f "$folder/$file" ] || fail "the install after the failed uninstall did not put back $file"
-done
+expect_installed "the install after the failed uninstall"
 
 # The quiet command line's program, with its /S. The uninstaller copies
 # itself away and returns at once; its copy removes the rest.
