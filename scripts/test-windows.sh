@@ -49,12 +49,24 @@ source tests/x_session.sh
 x_work=$(mktemp -d)
 trap 'wineserver -k 2>/dev/null || true; x_session_stop; rm -rf "$x_work"' EXIT
 x_session_start "$x_work"
-# Wine's server and services start with the first program of the prefix and
-# would hold that program's output open after it ends, so that each test
-# waited for them. Started here with nothing to hold, and kept up for all
-# the tests, they are ended with the prefix's own server afterwards.
+# Wine's server, its services and its desktop process (explorer.exe
+# /desktop) start with the first program of the prefix that needs them and
+# take that program's output along: the desktop keeps it for as long as any
+# program of the prefix runs, so that CTest waited for a test that had ended
+# until the other tests ended too. Started here with nothing to hold, and
+# kept up for all the tests, they are ended with the prefix's own server
+# afterwards.
 wineserver -p
 wine cmd /c exit </dev/null >/dev/null 2>&1
+wine explorer.exe /desktop </dev/null >/dev/null 2>&1 &
+desktop_up() {
+  local pid
+  for pid in $(pgrep -f 'explorer.exe /desktop'); do
+    tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && return 0
+  done
+  return 1
+}
+wait_for desktop_up || { echo "test-windows.sh: Wine's desktop process did not start" >&2; exit 1; }
 status=0
 (cd "$BUILD_DIR" && ctest --output-on-failure -j2 >&2) || status=$?
 wineserver -k || true

@@ -25,6 +25,15 @@ void DoubleClickRow(brenvo1::window::QtListBox* list, int row) {
   QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, centre);
 }
 
+// A shown window whose results open through a recording launcher.
+struct RecordingForm {
+  RecordingForm() { form.show(); }
+  RecordingLauncher launcher;
+  Form1 form{launcher};
+  Form1Controls controls{form};
+  brenvo1::window::QtListBox* lstFile = controls.lstFile;
+};
+
 // A point of the list's viewport below its last item.
 QPoint BelowTheItems(brenvo1::window::QtListBox* list) {
   return QPoint(list->viewport()->width() / 2, list->viewport()->height() - 3);
@@ -97,73 +106,58 @@ class OpenResultTest : public QObject {
   }
 
   void emptyListOpensNothing() {
-    RecordingLauncher launcher;
-    Form1 form(launcher);
-    Form1Controls controls(form);
-    form.show();
-    QTest::mouseDClick(controls.lstFile->viewport(), Qt::LeftButton, {}, BelowTheItems(controls.lstFile));
-    form.lstFile_DblClick();
-    QVERIFY(launcher.opened.empty());
+    RecordingForm f;
+    QTest::mouseDClick(f.lstFile->viewport(), Qt::LeftButton, {}, BelowTheItems(f.lstFile));
+    f.form.lstFile_DblClick();
+    QVERIFY(f.launcher.opened.empty());
   }
 
   void listWithNoCurrentItemOpensNothing() {
-    RecordingLauncher launcher;
-    Form1 form(launcher);
-    Form1Controls controls(form);
-    form.show();
-    controls.lstFile->AddItem("/tmp/one.txt");
-    controls.lstFile->AddItem("/tmp/two.txt");
-    QCOMPARE(controls.lstFile->ListIndex(), -1);
-    QTest::mouseDClick(controls.lstFile->viewport(), Qt::LeftButton, {}, BelowTheItems(controls.lstFile));
-    form.lstFile_DblClick();
-    QVERIFY(launcher.opened.empty());
+    RecordingForm f;
+    f.lstFile->AddItem("/tmp/one.txt");
+    f.lstFile->AddItem("/tmp/two.txt");
+    QCOMPARE(f.lstFile->ListIndex(), -1);
+    QTest::mouseDClick(f.lstFile->viewport(), Qt::LeftButton, {}, BelowTheItems(f.lstFile));
+    f.form.lstFile_DblClick();
+    QVERIFY(f.launcher.opened.empty());
   }
 
   void currentItemThatIsNotSelectedOpensNothing() {
-    RecordingLauncher launcher;
-    Form1 form(launcher);
-    Form1Controls controls(form);
-    form.show();
-    controls.lstFile->AddItem("/tmp/one.txt");
-    controls.lstFile->AddItem("/tmp/two.txt");
-    controls.lstFile->selectionModel()->setCurrentIndex(controls.lstFile->model()->index(1, 0),
+    RecordingForm f;
+    f.lstFile->AddItem("/tmp/one.txt");
+    f.lstFile->AddItem("/tmp/two.txt");
+    f.lstFile->selectionModel()->setCurrentIndex(f.lstFile->model()->index(1, 0),
                                                         QItemSelectionModel::NoUpdate);
-    QCOMPARE(controls.lstFile->ListIndex(), 1);
-    QVERIFY(!controls.lstFile->Selected(1));
-    form.lstFile_DblClick();
-    QTest::keyClick(controls.lstFile, Qt::Key_Return);
-    QVERIFY(launcher.opened.empty());
+    QCOMPARE(f.lstFile->ListIndex(), 1);
+    QVERIFY(!f.lstFile->Selected(1));
+    f.form.lstFile_DblClick();
+    QTest::keyClick(f.lstFile, Qt::Key_Return);
+    QVERIFY(f.launcher.opened.empty());
 
     // Enter on the list goes where a double-click goes, through the same
     // checks.
-    controls.lstFile->selectionModel()->select(controls.lstFile->model()->index(1, 0), QItemSelectionModel::Select);
-    QTest::keyClick(controls.lstFile, Qt::Key_Return);
-    QTest::keyClick(controls.lstFile, Qt::Key_Enter);
-    QCOMPARE(launcher.opened, (std::vector<std::string>{"/tmp/two.txt", "/tmp/two.txt"}));
+    f.lstFile->selectionModel()->select(f.lstFile->model()->index(1, 0), QItemSelectionModel::Select);
+    QTest::keyClick(f.lstFile, Qt::Key_Return);
+    QTest::keyClick(f.lstFile, Qt::Key_Enter);
+    QCOMPARE(f.launcher.opened, (std::vector<std::string>{"/tmp/two.txt", "/tmp/two.txt"}));
   }
 
   void doubleClickBelowTheItemsOpensTheCurrentSelectedItem() {
-    RecordingLauncher launcher;
-    Form1 form(launcher);
-    Form1Controls controls(form);
-    form.show();
-    controls.lstFile->AddItem("/tmp/one.txt");
-    controls.lstFile->AddItem("/tmp/two.txt");
-    controls.lstFile->setCurrentIndex(controls.lstFile->model()->index(0, 0));
-    QTest::mouseDClick(controls.lstFile->viewport(), Qt::LeftButton, {}, BelowTheItems(controls.lstFile));
-    QCOMPARE(launcher.opened, std::vector<std::string>{"/tmp/one.txt"});
+    RecordingForm f;
+    f.lstFile->AddItem("/tmp/one.txt");
+    f.lstFile->AddItem("/tmp/two.txt");
+    f.lstFile->setCurrentIndex(f.lstFile->model()->index(0, 0));
+    QTest::mouseDClick(f.lstFile->viewport(), Qt::LeftButton, {}, BelowTheItems(f.lstFile));
+    QCOMPARE(f.launcher.opened, std::vector<std::string>{"/tmp/one.txt"});
   }
 
   void lastOfFortyThousandItemsOpensTheRightFile() {
-    RecordingLauncher launcher;
-    Form1 form(launcher);
-    Form1Controls controls(form);
-    form.show();
-    for (int i = 0; i < 40000; ++i) controls.lstFile->AddItem("/dati/file" + std::to_string(i) + ".txt");
-    controls.lstFile->Refresh();
-    DoubleClickRow(controls.lstFile, 39999);
-    QCOMPARE(controls.lstFile->ListIndex(), 39999);
-    QCOMPARE(launcher.opened, std::vector<std::string>{"/dati/file39999.txt"});
+    RecordingForm f;
+    for (int i = 0; i < 40000; ++i) f.lstFile->AddItem("/dati/file" + std::to_string(i) + ".txt");
+    f.lstFile->Refresh();
+    DoubleClickRow(f.lstFile, 39999);
+    QCOMPARE(f.lstFile->ListIndex(), 39999);
+    QCOMPARE(f.launcher.opened, std::vector<std::string>{"/dati/file39999.txt"});
   }
 
   void noEditorOnPathShowsTheBox() {
