@@ -12,7 +12,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 tree=${1:?usage: cold_cache.sh TREE TEXT [ROUNDS]}
 text=${2:?usage: cold_cache.sh TREE TEXT [ROUNDS]}
 rounds=${3:-5}
-scan=${BRENVO1_SCAN:-${BRENVO1_BUILD:-$here/../build-bench}/scan/brenvo1-scan}
+scan=${BRENVO1_SCAN:-${BRENVO1_BUILD:-$here/../build-bench}/cli/brenvo1-scan}
 [ -x "$scan" ] || { echo "cold_cache.sh: no brenvo1-scan at $scan" >&2; exit 2; }
 
 work=$(mktemp -d)

@@ -32,7 +32,7 @@ rounds=${3:-5}
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 build=${BRENVO1_BUILD:-$here/../build-bench}
-scan=${BRENVO1_SCAN:-$build/scan/brenvo1-scan}
+scan=${BRENVO1_SCAN:-$build/cli/brenvo1-scan}
 floor=${READ_FLOOR:-$build/bench/read_floor}
 manifest=${MANIFEST:-${tree}.manifest}
 baseline=${BASELINE_SCAN:-}

@@ -20,7 +20,7 @@ tree=$(realpath -s -- "$1")
 text=$2
 [ -d "$tree" ] || { echo "count_requests: no folder $tree" >&2; exit 2; }
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-scan=${BRENVO1_SCAN:-${BRENVO1_BUILD:-$here/../build-bench}/scan/brenvo1-scan}
+scan=${BRENVO1_SCAN:-${BRENVO1_BUILD:-$here/../build-bench}/cli/brenvo1-scan}
 [ -x "$scan" ] || { echo "count_requests: no brenvo1-scan at $scan" >&2; exit 2; }
 for tool in strace rg grep; do
   command -v "$tool" >/dev/null || { echo "count_requests: $tool is not installed (scripts/deps.sh bench)" >&2; exit 2; }

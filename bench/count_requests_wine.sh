@@ -9,7 +9,7 @@
 # not counted. NtClose also closes handles that are not files (a constant
 # start-up share): the same count on an empty folder is printed too.
 #
-# Environment: BRENVO1_SCAN_EXE (default: build-windows/scan/brenvo1-scan.exe
+# Environment: BRENVO1_SCAN_EXE (default: build-windows/cli/brenvo1-scan.exe
 # next to bench/), WINEPREFIX (default: a throwaway prefix, set up here).
 set -euo pipefail
 
@@ -20,7 +20,7 @@ fi
 tree=$(realpath -- "$1")
 text=$2
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-exe=${BRENVO1_SCAN_EXE:-$here/../build-windows/scan/brenvo1-scan.exe}
+exe=${BRENVO1_SCAN_EXE:-$here/../build-windows/cli/brenvo1-scan.exe}
 [ -f "$exe" ] || { echo "count_requests_wine: no brenvo1-scan.exe at $exe" >&2; exit 2; }
 command -v wine >/dev/null || { echo "count_requests_wine: wine is missing (scripts/deps.sh windows)" >&2; exit 2; }
 # shellcheck source=request_count.sh

@@ -30,7 +30,7 @@ text=$2
 rounds=${3:-5}
 [ -d "$tree" ] || { echo "network_share: no folder $tree" >&2; exit 2; }
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-scan=${BRENVO1_SCAN:-${BRENVO1_BUILD:-$here/../build-bench}/scan/brenvo1-scan}
+scan=${BRENVO1_SCAN:-${BRENVO1_BUILD:-$here/../build-bench}/cli/brenvo1-scan}
 [ -x "$scan" ] || { echo "network_share: no brenvo1-scan at $scan" >&2; exit 2; }
 for program in /usr/sbin/sshd sshfs ssh-keygen strace rg python3; do
   command -v "$program" >/dev/null || { echo "network_share: $program is missing (scripts/deps.sh bench)" >&2; exit 2; }

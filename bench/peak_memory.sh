@@ -19,7 +19,7 @@ fi
 base=${1:-/tmp/brenvo1-bench}
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 build=${BRENVO1_BUILD:-$here/../build-bench}
-scan=${BRENVO1_SCAN:-$build/scan/brenvo1-scan}
+scan=${BRENVO1_SCAN:-$build/cli/brenvo1-scan}
 floor=${READ_FLOOR:-$build/bench/read_floor}
 limit_mib=${LIMIT_MIB:-64}
 [ -x "$scan" ] || { echo "peak_memory: $scan is missing; build with -DBRENVO1_BENCH=ON" >&2; exit 2; }

@@ -43,7 +43,7 @@ output=$(realpath -m "$output")
 BUILD_DIR=$(realpath "${BUILD_DIR:-build-windows}")
 scripts/deps.sh windows screenshot
 program=$(realpath "${PROGRAM:-$BUILD_DIR/window/win32/brenvo1.exe}")
-probe_exe="$BUILD_DIR/tests/windows/brenvo1_window_probe.exe"
+probe_exe="$BUILD_DIR/tests/win32/brenvo1_window_probe.exe"
 [ -f "$program" ] && [ -f "$probe_exe" ] || { echo "screenshot-windows.sh: run scripts/package-windows.sh first" >&2; exit 1; }
 [ -f /usr/share/wine/fonts/marlett.ttf ] ||
   echo "screenshot-windows.sh: Wine's fonts (fonts-wine) are missing: the caption buttons show letters" >&2

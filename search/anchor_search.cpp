@@ -21,10 +21,10 @@ int Commonness(char c) {
 
 }  // namespace
 
-AnchorSearch::AnchorSearch(const SearchText& text, TextEncoding encoding)
-    : text_(text), encoding_(encoding), unit_(encoding == TextEncoding::Utf8OrWindows1252 ? 1 : 2) {
+AnchorSearch::AnchorSearch(const SearchText& text, text::TextEncoding encoding)
+    : text_(text), encoding_(encoding), unit_(encoding == text::TextEncoding::Utf8OrWindows1252 ? 1 : 2) {
   const std::string& anchor = text.anchor();
-  const std::size_t low_byte = encoding == TextEncoding::Utf16BE ? 1 : 0;
+  const std::size_t low_byte = encoding == text::TextEncoding::Utf16BE ? 1 : 0;
   for (char c : anchor) {
     const char mask = IsAsciiLetter(static_cast<std::uint8_t>(c)) ? 0x20 : 0x00;
     if (unit_ == 1) {
@@ -82,15 +82,15 @@ bool AnchorSearch::Verify(const TextWindow& window, const std::uint8_t* anchor_a
   const std::vector<char32_t>& folded = text_.folded();
   const std::size_t anchor_begin = text_.anchor_begin();
   const std::size_t anchor_end = anchor_begin + text_.anchor().size();
-  const bool utf16 = encoding_ != TextEncoding::Utf8OrWindows1252;
-  const bool big_endian = encoding_ == TextEncoding::Utf16BE;
+  const bool utf16 = encoding_ != text::TextEncoding::Utf8OrWindows1252;
+  const bool big_endian = encoding_ == text::TextEncoding::Utf16BE;
 
   const std::uint8_t* p = anchor_at + values_.size();
   for (std::size_t i = anchor_end; i < folded.size(); ++i) {
     if (p >= window.end) return false;
     char32_t c;
-    const int used = utf16 ? DecodeUtf16At(p, window.end, window.at_end, big_endian, c)
-                           : DecodeMixedAt(p, window.end, window.at_end, c);
+    const int used = utf16 ? text::DecodeUtf16At(p, window.end, window.at_end, big_endian, c)
+                           : text::DecodeMixedAt(p, window.end, window.at_end, c);
     if (used == 0 || FoldCase(c) != folded[i]) return false;
     p += used;
   }
@@ -100,10 +100,10 @@ bool AnchorSearch::Verify(const TextWindow& window, const std::uint8_t* anchor_a
     if (boundary <= window.begin) return false;
     char32_t c;
     const std::uint8_t* start;
-    const BackwardStep step =
-        utf16 ? DecodeUtf16Before(window.begin, boundary, window.begin_is_start, big_endian, c, start)
-              : DecodeMixedBefore(window.begin, boundary, window.begin_is_start, c, start);
-    if (step != BackwardStep::Decoded || FoldCase(c) != folded[i]) return false;
+    const text::BackwardStep step =
+        utf16 ? text::DecodeUtf16Before(window.begin, boundary, window.begin_is_start, big_endian, c, start)
+              : text::DecodeMixedBefore(window.begin, boundary, window.begin_is_start, c, start);
+    if (step != text::BackwardStep::Decoded || FoldCase(c) != folded[i]) return false;
     boundary = start;
   }
   return true;

@@ -6,7 +6,7 @@
 
 #include "search/byte_probe.h"
 #include "search/search_text.h"
-#include "search/text_decoder.h"
+#include "text/text_decoder.h"
 
 namespace brenvo1::search {
 
@@ -30,7 +30,7 @@ struct TextWindow {
 // bounded length; longer ones go character by character.
 class AnchorSearch {
  public:
-  AnchorSearch(const SearchText& text, TextEncoding encoding);
+  AnchorSearch(const SearchText& text, text::TextEncoding encoding);
 
   // True when the window holds the whole of a hit. A hit that reaches
   // beyond the window, or whose start cannot be decoded from its bytes, is
@@ -41,7 +41,7 @@ class AnchorSearch {
   bool Verify(const TextWindow& window, const std::uint8_t* anchor_at) const;
 
   const SearchText& text_;
-  TextEncoding encoding_;
+  text::TextEncoding encoding_;
   std::size_t unit_;    // bytes per anchor character
   std::string values_;  // the anchor's bytes, letters in lower case
   std::string masks_;   // 0x20 on letters: either case matches

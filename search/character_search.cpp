@@ -4,7 +4,7 @@
 
 namespace brenvo1::search {
 
-CharacterSearch::CharacterSearch(const SearchText& text, TextEncoding encoding) : text_(text), decoder_(encoding) {}
+CharacterSearch::CharacterSearch(const SearchText& text, text::TextEncoding encoding) : text_(text), decoder_(encoding) {}
 
 bool CharacterSearch::Feed(std::span<const std::uint8_t> bytes) {
   return decoder_.Feed(bytes, [this](char32_t c) { return Step(c); });

@@ -5,7 +5,7 @@
 #include <span>
 
 #include "search/search_text.h"
-#include "search/text_decoder.h"
+#include "text/text_decoder.h"
 
 namespace brenvo1::search {
 
@@ -15,7 +15,7 @@ namespace brenvo1::search {
 // anchor, and long ones.
 class CharacterSearch {
  public:
-  CharacterSearch(const SearchText& text, TextEncoding encoding);
+  CharacterSearch(const SearchText& text, text::TextEncoding encoding);
 
   // Takes the file's next bytes, the byte-order mark left out; true once
   // the text has been seen.
@@ -27,7 +27,7 @@ class CharacterSearch {
   bool Step(char32_t c);
 
   const SearchText& text_;
-  StreamDecoder decoder_;
+  text::StreamDecoder decoder_;
   std::size_t matched_ = 0;
 };
 

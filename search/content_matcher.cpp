@@ -19,23 +19,23 @@ ContentMatcher::ContentMatcher(const SearchText& text, std::size_t chunk_size, s
       reader_(chunk_size, BytesAroundAHit(text)),
       go_on_(std::move(go_on)),
       by_anchor_(text.has_anchor() && text.size() <= kLongestAnchoredText),
-      anchors_{AnchorSearch(text, TextEncoding::Utf8OrWindows1252), AnchorSearch(text, TextEncoding::Utf16LE),
-               AnchorSearch(text, TextEncoding::Utf16BE)} {}
+      anchors_{AnchorSearch(text, text::TextEncoding::Utf8OrWindows1252), AnchorSearch(text, text::TextEncoding::Utf16LE),
+               AnchorSearch(text, text::TextEncoding::Utf16BE)} {}
 
 bool ContentMatcher::Contains(platform::TextStream& stream) {
   stopped_ = false;
   if (text_.empty()) return !stream.AtEndOfStream();
   reader_.Begin(stream);
-  const EncodingGuess guess = DetectEncoding({reader_.data(), std::min<std::size_t>(reader_.size(), 3)});
+  const text::EncodingGuess guess = text::DetectEncoding({reader_.data(), std::min<std::size_t>(reader_.size(), 3)});
   return by_anchor_ ? SearchByAnchor(guess.encoding, guess.byte_order_mark_size)
                     : SearchCharacters(guess.encoding, guess.byte_order_mark_size);
 }
 
 // text_start: the file offset where its text begins, after any byte-order
 // mark.
-bool ContentMatcher::SearchByAnchor(TextEncoding encoding, std::size_t text_start) {
+bool ContentMatcher::SearchByAnchor(text::TextEncoding encoding, std::size_t text_start) {
   const AnchorSearch& anchor = anchors_[static_cast<std::size_t>(encoding)];
-  const bool utf16 = encoding != TextEncoding::Utf8OrWindows1252;
+  const bool utf16 = encoding != text::TextEncoding::Utf8OrWindows1252;
   do {
     const std::uint64_t offset = reader_.offset();
     std::uint64_t begin = std::max<std::uint64_t>(offset, text_start);
@@ -49,7 +49,7 @@ bool ContentMatcher::SearchByAnchor(TextEncoding encoding, std::size_t text_star
   return false;
 }
 
-bool ContentMatcher::SearchCharacters(TextEncoding encoding, std::size_t text_start) {
+bool ContentMatcher::SearchCharacters(text::TextEncoding encoding, std::size_t text_start) {
   CharacterSearch search(text_, encoding);
   // Chunks overlap; each byte is fed once.
   std::uint64_t fed = text_start;

@@ -35,8 +35,8 @@ class ContentMatcher {
   static constexpr std::size_t kLongestAnchoredText = 64;
 
  private:
-  bool SearchByAnchor(TextEncoding encoding, std::size_t text_start);
-  bool SearchCharacters(TextEncoding encoding, std::size_t text_start);
+  bool SearchByAnchor(text::TextEncoding encoding, std::size_t text_start);
+  bool SearchCharacters(text::TextEncoding encoding, std::size_t text_start);
   bool NextChunk();
 
   const SearchText& text_;
@@ -44,7 +44,7 @@ class ContentMatcher {
   std::function<bool()> go_on_;
   bool stopped_ = false;
   bool by_anchor_;
-  std::array<AnchorSearch, 3> anchors_;  // by TextEncoding
+  std::array<AnchorSearch, 3> anchors_;  // by text::TextEncoding
 };
 
 }  // namespace brenvo1::search

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "search/case_folding.h"
-#include "search/text_decoder.h"
+#include "text/text_decoder.h"
 
 namespace brenvo1::search {
 
@@ -23,9 +23,9 @@ std::array<bool, 128> AsciiFoldTargetsOfNonAscii() {
 }
 
 // The three-byte form of an unpaired UTF-16 surrogate (ED A0..BF xx), which
-// is how a text typed or passed on Windows holds one (see platform/wtf8.h).
+// is how a text typed or passed on Windows holds one (see text/wtf8.h).
 bool IsLoneSurrogateForm(const std::uint8_t* p, const std::uint8_t* end) {
-  return end - p >= 3 && p[0] == 0xED && p[1] >= 0xA0 && p[1] <= 0xBF && IsContinuationByte(p[2]);
+  return end - p >= 3 && p[0] == 0xED && p[1] >= 0xA0 && p[1] <= 0xBF && text::IsContinuationByte(p[2]);
 }
 
 // Decoded as a file's contents would be, with one exception. An unpaired
@@ -40,8 +40,8 @@ std::vector<char32_t> DecodeAll(std::string_view text) {
   const auto* p = reinterpret_cast<const std::uint8_t*>(text.data());
   const auto* const end = p + text.size();
   while (p < end) {
-    char32_t c = kReplacementCharacter;
-    p += IsLoneSurrogateForm(p, end) ? 3 : DecodeMixedAt(p, end, true, c);
+    char32_t c = text::kReplacementCharacter;
+    p += IsLoneSurrogateForm(p, end) ? 3 : text::DecodeMixedAt(p, end, true, c);
     characters.push_back(c);
   }
   return characters;

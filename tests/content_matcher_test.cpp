@@ -9,7 +9,7 @@
 
 #include "search/case_folding.h"
 #include "search/chunk_reader.h"
-#include "search/text_decoder.h"
+#include "text/text_decoder.h"
 
 namespace brenvo1::search {
 namespace {
@@ -46,9 +46,9 @@ bool Contains(const std::string& content, const std::string& text, std::size_t c
 // The rules applied the slow way: decode the whole file, fold, look.
 bool ReferenceContains(const std::string& content, const std::string& text) {
   const auto* bytes = reinterpret_cast<const std::uint8_t*>(content.data());
-  const EncodingGuess guess = DetectEncoding({bytes, content.size()});
+  const text::EncodingGuess guess = text::DetectEncoding({bytes, content.size()});
   std::u32string decoded;
-  StreamDecoder decoder(guess.encoding);
+  text::StreamDecoder decoder(guess.encoding);
   auto sink = [&decoded](char32_t c) {
     decoded.push_back(FoldCase(c));
     return false;
@@ -153,9 +153,9 @@ TEST(ContentMatcher, BrokenSequencesReadAsWindows1252) {
 // a surrogate, never the Windows-1252 characters its bytes would spell.
 TEST(ContentMatcher, UnpairedSurrogateInTheTextFindsOnlyOneInAFile) {
   const std::string a_high = "a\xed\xa0\xbd";  // "a" and U+D83D
-  EXPECT_EQ(SearchText(a_high).folded(), (std::vector<char32_t>{U'a', kReplacementCharacter}));
+  EXPECT_EQ(SearchText(a_high).folded(), (std::vector<char32_t>{U'a', text::kReplacementCharacter}));
   EXPECT_EQ(SearchText("\xed\xa0\xbd\xed\xb8\x80").folded(),  // two halves, each alone
-            (std::vector<char32_t>{kReplacementCharacter, kReplacementCharacter}));
+            (std::vector<char32_t>{text::kReplacementCharacter, text::kReplacementCharacter}));
   EXPECT_EQ(SearchText("\xed\x9f\xbf\xed\xa0").folded(),  // U+D7FF, then a form cut short
             (std::vector<char32_t>{0xD7FF, 0xED, 0xA0}));
   EXPECT_FALSE(Contains("a\xc3\xad\xc2\xa0\xc2\xbd", a_high));  // "aí ½" in UTF-8

@@ -1,4 +1,4 @@
-#include "platform/posix_file_system.h"
+#include "platform/posix/posix_file_system.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -14,7 +14,7 @@
 #include <filesystem>
 #include <fstream>
 
-namespace brenvo1::platform {
+namespace brenvo1::platform::posix {
 namespace {
 
 namespace fs = std::filesystem;
@@ -303,4 +303,4 @@ TEST(JoinPath, NeverDoublesTheSeparator) {
 }
 
 }  // namespace
-}  // namespace brenvo1::platform
+}  // namespace brenvo1::platform::posix

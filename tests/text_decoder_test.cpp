@@ -1,4 +1,4 @@
-#include "search/text_decoder.h"
+#include "text/text_decoder.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace brenvo1::search {
+namespace brenvo1::text {
 namespace {
 
 std::span<const std::uint8_t> Bytes(const std::string& s) {
@@ -168,4 +168,4 @@ TEST(MixedDecoding, BackwardStepAsksForBytesItCannotSee) {
 }
 
 }  // namespace
-}  // namespace brenvo1::search
+}  // namespace brenvo1::text

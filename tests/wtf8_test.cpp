@@ -1,11 +1,11 @@
-#include "platform/wtf8.h"
+#include "text/wtf8.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
 #include <string>
 
-namespace brenvo1::platform {
+namespace brenvo1::text {
 namespace {
 
 std::u16string RoundTrip(const std::u16string& units) {
@@ -80,4 +80,4 @@ TEST(Wtf8, RejectsWhatNoUtf16Name) {
 }
 
 }  // namespace
-}  // namespace brenvo1::platform
+}  // namespace brenvo1::text

@@ -69,7 +69,7 @@ long_search_start() {
   printf '%s\n' "$long_search_text" >"$long_search_folder/probe.txt"
   printf 'pagliaio\n' >"$long_search_folder/zz.txt"
   : >"$long_search_folder/big.txt"
-  /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/window/x_probe.py" watch-opens "$long_search_folder" \
+  /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/x_probe.py" watch-opens "$long_search_folder" \
     >"$2/opens" &
   long_search_watcher=$!
   wait_for grep -qsx watching "$2/opens" || fail "the open watcher did not start"

@@ -3,19 +3,19 @@
 #include <exception>
 #include <string>
 
-#include "window/window_texts.h"
+#include "messages/texts.h"
 
 namespace brenvo1::window {
 
-void OpenCurrentResult(const ListBox& lstFile, MessageBox& messageBox, platform::ProgramLauncher& launcher) {
+void OpenCurrentResult(const ListBox& lstFile, MessageBox& messageBox, platform::TextEditor& launcher) {
   try {
     if (!(lstFile.ListIndex() > -1)) return;
     if (!lstFile.Selected(lstFile.ListIndex())) return;
     const std::string path = lstFile.List(lstFile.ListIndex());
-    if (!launcher.OpenInTextEditor(path)) messageBox.Show(texts::kEditorFailedMessage);
+    if (!launcher.Open(path)) messageBox.Show(messages::kEditorFailedMessage);
   } catch (const std::exception& error) {
     try {
-      messageBox.Show(std::string(texts::kFailedMessage) + error.what());
+      messageBox.Show(std::string(messages::kFailedMessage) + error.what());
     } catch (const std::exception&) {
       // Out of memory even for the box: the window goes on as it is.
     }

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "search/search_run.h"
-#include "window/run_report.h"
-#include "window/window_texts.h"
+#include "messages/run_report.h"
+#include "messages/texts.h"
 
 namespace brenvo1::window {
 
@@ -45,19 +45,19 @@ std::optional<search::RunOutcome> RunCommand::Run() {
     controls_.lstFile.Clear();
     controls_.lstFile.Refresh();
     if (!file_system_) file_system_ = create_file_system_();
-    if (!file_system_) throw std::runtime_error("servizio dei file non disponibile");
+    if (!file_system_) throw std::runtime_error(std::string(messages::kNoFileSystem));
     ListSink sink(*this);
     outcome = search::RunSearch(controls_.txtPercorso.Text(), controls_.txtTesto.Text(), *file_system_, sink);
     pacer_.Finish();
     // The busy pointer stays while the box is shown.
-    if (const std::optional<RunReport> report = EndOfRunReport(*outcome)) ShowBox(report->text, report->details);
+    if (const std::optional<messages::RunReport> report = messages::EndOfRunReport(*outcome)) ShowBox(report->text, report->details);
   } catch (const std::exception& error) {
     outcome.reset();
     // Nothing a run meets may end the program: the window stays usable.
     controls_.screen.SetMousePointer(MousePointer::Default);
     try {
       pacer_.Finish();
-      ShowBox(std::string(texts::kSearchFailedMessage) + error.what());
+      ShowBox(std::string(messages::kSearchFailedMessage) + error.what());
     } catch (const std::exception&) {
       // Out of memory even for the box: the window goes on as it is.
     }

@@ -12,7 +12,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 build=${1:-$here/../../build-bench}
 files=${2:-20000}
 rounds=${3:-5}
-scan="$build/scan/brenvo1-scan"
+scan="$build/cli/brenvo1-scan"
 window="$build/bench/window/brenvo1-window-bench"
 for program in "$scan" "$window"; do
   [ -x "$program" ] || { echo "missing $program: build with -DBRENVO1_BENCH=ON" >&2; exit 2; }

@@ -25,7 +25,7 @@ int main(int argc, char* argv[]) {
   int qtArgc = 1;
   QApplication application(qtArgc, argv);
 
-  brenvo1::window::Form1 form;
+  brenvo1::testing::DesktopForm1 form;
   form.show();
   QCoreApplication::processEvents();
   auto* txtPercorso = form.findChild<brenvo1::window::QtTextBox*>(QStringLiteral("txtPercorso"));

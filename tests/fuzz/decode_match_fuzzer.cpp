@@ -19,7 +19,7 @@
 #include "search/case_folding.h"
 #include "search/content_matcher.h"
 #include "search/search_text.h"
-#include "search/text_decoder.h"
+#include "text/text_decoder.h"
 
 namespace {
 
@@ -101,7 +101,7 @@ std::u32string PlainDecode(const std::string& content) {
       well_formed = c >= low && c <= high;
     }
     if (!well_formed) {
-      out.push_back(Windows1252ToUnicode(lead));
+      out.push_back(text::Windows1252ToUnicode(lead));
       ++i;
       continue;
     }
@@ -116,9 +116,9 @@ std::u32string PlainDecode(const std::string& content) {
 // The engine's decoder fed the whole content at once, or in pieces of the
 // given sizes; byte offsets where each character starts go to starts.
 std::u32string EngineDecode(const std::string& content, std::size_t piece, std::vector<std::size_t>* starts) {
-  const EncodingGuess guess = DetectEncoding({Bytes(content), content.size()});
+  const text::EncodingGuess guess = text::DetectEncoding({Bytes(content), content.size()});
   std::u32string out;
-  StreamDecoder decoder(guess.encoding);
+  text::StreamDecoder decoder(guess.encoding);
   auto sink = [&out](char32_t c) {
     out.push_back(c);
     return false;
@@ -127,12 +127,12 @@ std::u32string EngineDecode(const std::string& content, std::size_t piece, std::
     decoder.Feed({Bytes(content) + at, std::min(piece, content.size() - at)}, sink);
   }
   decoder.Finish(sink);
-  if (starts != nullptr && guess.encoding == TextEncoding::Utf8OrWindows1252) {
+  if (starts != nullptr && guess.encoding == text::TextEncoding::Utf8OrWindows1252) {
     const std::uint8_t* b = Bytes(content);
     for (std::size_t at = guess.byte_order_mark_size; at < content.size();) {
       starts->push_back(at);
       char32_t c;
-      at += DecodeMixedAt(b + at, b + content.size(), true, c);
+      at += text::DecodeMixedAt(b + at, b + content.size(), true, c);
     }
   }
   return out;
@@ -148,13 +148,13 @@ void CheckBackwardDecoding(const std::string& content, const std::u32string& for
     const std::size_t q = k + 1 < starts.size() ? starts[k + 1] : content.size();
     char32_t c;
     const std::uint8_t* start = nullptr;
-    if (DecodeMixedBefore(b + bom, b + q, true, c, start) != BackwardStep::Decoded) {
+    if (text::DecodeMixedBefore(b + bom, b + q, true, c, start) != text::BackwardStep::Decoded) {
       Fail("backward decoding from the start of the text asked for earlier bytes");
     }
     if (c != forward[k] || start != b + starts[k]) Fail("backward decoding differs from forward decoding");
     const std::size_t begin = std::max(bom, q - 1 - std::min(q - 1 - bom, window_shift));
     start = nullptr;
-    if (DecodeMixedBefore(b + begin, b + q, begin == bom, c, start) == BackwardStep::Decoded &&
+    if (text::DecodeMixedBefore(b + begin, b + q, begin == bom, c, start) == text::BackwardStep::Decoded &&
         (c != forward[k] || start != b + starts[k] || start < b + begin)) {
       Fail("backward decoding within a window differs from forward decoding");
     }
@@ -220,8 +220,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::u32string decoded = EngineDecode(content, content.size() + 1, &starts);
   if (decoded != PlainDecode(content)) Fail("decoder differs from the plain decoding rules");
   if (EngineDecode(content, 1 + read_seed % 7, nullptr) != decoded) Fail("decoding depends on the piece sizes");
-  const EncodingGuess guess = DetectEncoding({Bytes(content), content.size()});
-  if (guess.encoding == TextEncoding::Utf8OrWindows1252) {
+  const text::EncodingGuess guess = text::DetectEncoding({Bytes(content), content.size()});
+  if (guess.encoding == text::TextEncoding::Utf8OrWindows1252) {
     if (starts.size() != decoded.size()) Fail("character starts do not match the characters");
     CheckBackwardDecoding(content, decoded, starts, guess.byte_order_mark_size, window_shift);
   }

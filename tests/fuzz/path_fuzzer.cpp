@@ -11,12 +11,12 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/posix_file_system.h"
+#include "platform/posix/posix_file_system.h"
 
 namespace {
 
-using brenvo1::platform::ListedFolderPath;
-using brenvo1::platform::PosixFileSystem;
+using brenvo1::platform::posix::ListedFolderPath;
+using brenvo1::platform::posix::PosixFileSystem;
 
 [[noreturn]] void Fail(const char* what) {
   std::fprintf(stderr, "path_fuzzer: %s\n", what);

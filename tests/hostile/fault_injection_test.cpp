@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/posix_file_system.h"
+#include "platform/posix/posix_file_system.h"
 #include "search/search_run.h"
 #include "tests/fake_window.h"
 #include "tests/recording_sink.h"
@@ -134,7 +134,7 @@ class FaultInjectionTest : public ::testing::Test {
   TempTree tree;
   // Files are opened ahead as on a cold disk, so that every failure also
   // meets descriptors held ahead.
-  platform::PosixFileSystem posix{platform::LookAhead::Always};
+  platform::posix::PosixFileSystem posix{platform::posix::LookAhead::Always};
   FaultInjectingFileSystem fs{posix};
   StampingWindow window{fs};
   std::unique_ptr<window::RunCommand> command = MakeRunCommand(window, fs);
@@ -370,7 +370,7 @@ TEST(LookAheadUnderADescriptorLimit, FindsWhatTheRunWithoutLookAheadFinds) {
   }
   const std::size_t expected_hits = 10 + 30 + 30;
 
-  auto run = [&](platform::LookAhead look_ahead, int spare) {
+  auto run = [&](platform::posix::LookAhead look_ahead, int spare) {
     rlimit saved;
     ::getrlimit(RLIMIT_NOFILE, &saved);
     const int lowest_free = ::dup(0);
@@ -378,18 +378,18 @@ TEST(LookAheadUnderADescriptorLimit, FindsWhatTheRunWithoutLookAheadFinds) {
     rlimit lowered = saved;
     lowered.rlim_cur = static_cast<rlim_t>(lowest_free + spare);
     ::setrlimit(RLIMIT_NOFILE, &lowered);
-    platform::PosixFileSystem posix(look_ahead);
+    platform::posix::PosixFileSystem posix(look_ahead);
     SearchResult result = Search(posix, tree.Path("t"), "trovami");
     ::setrlimit(RLIMIT_NOFILE, &saved);
     return std::make_pair(std::move(result.outcome), std::move(result.hits));
   };
 
   int spare = 1;
-  while (spare < 64 && run(platform::LookAhead::Never, spare).first.status != RunStatus::Completed) ++spare;
+  while (spare < 64 && run(platform::posix::LookAhead::Never, spare).first.status != RunStatus::Completed) ++spare;
   ASSERT_LT(spare, 64) << "no limit lets the run without look-ahead finish";
-  const auto [plain_outcome, plain_items] = run(platform::LookAhead::Never, spare);
+  const auto [plain_outcome, plain_items] = run(platform::posix::LookAhead::Never, spare);
   ASSERT_EQ(plain_items.size(), expected_hits);
-  const auto [ahead_outcome, ahead_items] = run(platform::LookAhead::Always, spare);
+  const auto [ahead_outcome, ahead_items] = run(platform::posix::LookAhead::Always, spare);
   EXPECT_EQ(ahead_outcome.status, RunStatus::Completed) << "with " << spare << " descriptors to spare";
   EXPECT_EQ(ahead_outcome.unreadable.paths(), Items{});
   EXPECT_EQ(ahead_items, plain_items);

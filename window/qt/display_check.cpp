@@ -6,6 +6,9 @@
 #include <cstdlib>
 #include <unistd.h>
 
+#include "messages/texts.h"
+#include "window/qt/qt_text.h"
+
 namespace brenvo1::window {
 
 namespace {
@@ -15,18 +18,18 @@ bool IsSet(const char* name) {
   return value != nullptr && *value != '\0';
 }
 
-QtMessageHandler previousHandler = nullptr;
-QString firstWarning;
+QtMessageHandler previous_handler = nullptr;
+QString first_warning;
 
 void StartHandler(QtMsgType type, const QMessageLogContext&, const QString& message) {
   if (type != QtFatalMsg) {
-    if (firstWarning.isEmpty()) firstWarning = message.section(QLatin1Char('\n'), 0, 0);
+    if (first_warning.isEmpty()) first_warning = message.section(QLatin1Char('\n'), 0, 0);
     return;
   }
   const char* display = std::getenv("DISPLAY");
-  QString line = QStringLiteral("brenvo1: impossibile aprire la finestra sul display \"%1\"")
-                     .arg(QString::fromLocal8Bit(display != nullptr ? display : ""));
-  const QString cause = firstWarning.isEmpty() ? message.section(QLatin1Char('\n'), 0, 0) : firstWarning;
+  QString line = FromUtf8(messages::kDisplayUnreachable) +
+                 QStringLiteral("\"%1\"").arg(QString::fromLocal8Bit(display != nullptr ? display : ""));
+  const QString cause = first_warning.isEmpty() ? message.section(QLatin1Char('\n'), 0, 0) : first_warning;
   if (!cause.isEmpty()) line += QStringLiteral(" (%1)").arg(cause);
   std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
   std::fflush(stderr);
@@ -37,14 +40,14 @@ void StartHandler(QtMsgType type, const QMessageLogContext&, const QString& mess
 
 std::optional<std::string> MissingDisplayReason() {
   if (IsSet("QT_QPA_PLATFORM") || IsSet("DISPLAY") || IsSet("WAYLAND_DISPLAY")) return std::nullopt;
-  return "brenvo1: nessun display grafico disponibile (DISPLAY e WAYLAND_DISPLAY non sono impostate)";
+  return std::string(messages::kNoDisplay);
 }
 
-void GuardStart() { previousHandler = qInstallMessageHandler(StartHandler); }
+void GuardStart() { previous_handler = qInstallMessageHandler(StartHandler); }
 
 void StopGuardingStart() {
-  qInstallMessageHandler(previousHandler);
-  firstWarning.clear();
+  qInstallMessageHandler(previous_handler);
+  first_warning.clear();
 }
 
 }  // namespace brenvo1::window

@@ -5,11 +5,10 @@
 #include <QCloseEvent>
 #include <utility>
 
-#include "platform/posix_file_system.h"
 #include "window/form_layout.h"
 #include "window/qt/qt_text.h"
 #include "window/open_result.h"
-#include "window/window_texts.h"
+#include "messages/texts.h"
 
 namespace brenvo1::window {
 
@@ -20,10 +19,6 @@ namespace {
 QRect Pixels(const layout::Twips& twips) {
   constexpr int kPerPixel = layout::kTwipsPerPixelAt96Dpi;
   return QRect(twips.left / kPerPixel, twips.top / kPerPixel, twips.width / kPerPixel, twips.height / kPerPixel);
-}
-
-std::unique_ptr<platform::FileSystemService> MakePosixFileSystem() {
-  return std::make_unique<platform::PosixFileSystem>();
 }
 
 // A screen reader announces a window by its role: Qt gives a plain
@@ -37,21 +32,16 @@ QAccessibleInterface* Form1Accessible(const QString& class_name, QObject* object
 
 }  // namespace
 
-Form1::Form1(QWidget* parent) : Form1(nullptr, nullptr, parent) {}
-
-Form1::Form1(platform::ProgramLauncher& launcher, FileSystemFactory createFileSystem, QWidget* parent)
-    : Form1(&launcher, std::move(createFileSystem), parent) {}
-
-Form1::Form1(platform::ProgramLauncher* launcher, FileSystemFactory createFileSystem, QWidget* parent)
-    : QWidget(parent), launcher_(launcher ? launcher : &editor_launcher_) {
+Form1::Form1(platform::TextEditor& editor, FileSystemFactory create_file_system, QWidget* parent)
+    : QWidget(parent), editor_(editor) {
   static const bool accessible_as_window = (QAccessible::installFactory(Form1Accessible), true);
   (void)accessible_as_window;
   setObjectName(QStringLiteral("Form1"));
-  setWindowTitle(FromUtf8(texts::kWindowTitle));
+  setWindowTitle(FromUtf8(messages::kWindowTitle));
   setGeometry(Pixels(layout::kForm1));
   CreateControls();
   run_ = std::make_unique<RunCommand>(RunControls{screen_, *txtPercorso, *txtTesto, *lstFile, message_box_, desktop_},
-                                      createFileSystem ? std::move(createFileSystem) : MakePosixFileSystem);
+                                      std::move(create_file_system));
 }
 
 Form1::~Form1() = default;
@@ -61,13 +51,13 @@ void Form1::CreateControls() {
   // resized.
   txtPercorso = new QtTextBox(this);
   txtPercorso->setObjectName(QStringLiteral("txtPercorso"));
-  txtPercorso->setAccessibleName(FromUtf8(texts::kFolderPathName));
-  txtPercorso->setText(FromUtf8(texts::kFolderPathInitialText));
+  txtPercorso->setAccessibleName(FromUtf8(messages::kFolderPathName));
+  txtPercorso->setText(FromUtf8(messages::kFolderPathInitialText));
   txtPercorso->setGeometry(Pixels(layout::kTxtPercorso));
 
-  Command1 = new QPushButton(FromUtf8(texts::kSearchButton), this);
+  Command1 = new QPushButton(FromUtf8(messages::kSearchButton), this);
   Command1->setObjectName(QStringLiteral("Command1"));
-  Command1->setAccessibleName(FromUtf8(texts::kSearchButtonName));
+  Command1->setAccessibleName(FromUtf8(messages::kSearchButtonName));
   Command1->setGeometry(Pixels(layout::kCommand1));
   // Enter on the focused button clicks it, as Space does; outside a dialog
   // Qt only does so for an auto-default button. It is not the window's
@@ -76,13 +66,13 @@ void Form1::CreateControls() {
 
   txtTesto = new QtTextBox(this);
   txtTesto->setObjectName(QStringLiteral("txtTesto"));
-  txtTesto->setAccessibleName(FromUtf8(texts::kSearchTextName));
-  txtTesto->setText(FromUtf8(texts::kSearchTextInitialText));
+  txtTesto->setAccessibleName(FromUtf8(messages::kSearchTextName));
+  txtTesto->setText(FromUtf8(messages::kSearchTextInitialText));
   txtTesto->setGeometry(Pixels(layout::kTxtTesto));
 
   lstFile = new QtListBox(this);
   lstFile->setObjectName(QStringLiteral("lstFile"));
-  lstFile->setAccessibleName(FromUtf8(texts::kResultListName));
+  lstFile->setAccessibleName(FromUtf8(messages::kResultListName));
   lstFile->setGeometry(Pixels(layout::kLstFile));
 
   setTabOrder(txtPercorso, Command1);
@@ -106,7 +96,7 @@ void Form1::Command1_Click() {
 }
 
 void Form1::lstFile_DblClick() {
-  OpenCurrentResult(*lstFile, message_box_, *launcher_);
+  OpenCurrentResult(*lstFile, message_box_, editor_);
   CloseIfRequested();
 }
 

@@ -4,7 +4,7 @@
 #include <QWidget>
 #include <memory>
 
-#include "platform/editor_launcher.h"
+#include "platform/text_editor.h"
 #include "window/qt/qt_application_pointer.h"
 #include "window/qt/qt_desktop.h"
 #include "window/qt/qt_list_box.h"
@@ -22,12 +22,9 @@ class Form1 : public QWidget {
  public:
   using FileSystemFactory = RunCommand::FileSystemFactory;
 
-  explicit Form1(QWidget* parent = nullptr);
-  // Opens results through launcher instead of the desktop's text editor and,
-  // when createFileSystem is given, searches through the service it makes
-  // instead of the POSIX one.
-  explicit Form1(platform::ProgramLauncher& launcher, FileSystemFactory createFileSystem = nullptr,
-                 QWidget* parent = nullptr);
+  // Results open in editor; the first search run makes the file system
+  // with create_file_system. The program's main chooses both.
+  Form1(platform::TextEditor& editor, FileSystemFactory create_file_system, QWidget* parent = nullptr);
   ~Form1() override;
 
  public slots:
@@ -42,9 +39,6 @@ class Form1 : public QWidget {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  // launcher null: the desktop's text editor, a member that does not exist
-  // yet when a public constructor delegates here.
-  Form1(platform::ProgramLauncher* launcher, FileSystemFactory createFileSystem, QWidget* parent);
   void CreateControls();
   void CloseIfRequested();
 
@@ -56,8 +50,7 @@ class Form1 : public QWidget {
   QtApplicationPointer screen_;
   QtMessageBox message_box_{this};
   QtDesktop desktop_;
-  platform::EditorLauncher editor_launcher_;
-  platform::ProgramLauncher* launcher_;
+  platform::TextEditor& editor_;
   std::unique_ptr<RunCommand> run_;
   bool pressed_during_run_ = false;
 };

@@ -11,7 +11,7 @@
 
 #include "window/qt/qt_desktop.h"
 #include "window/qt/qt_text.h"
-#include "window/window_texts.h"
+#include "messages/texts.h"
 
 namespace brenvo1::window {
 
@@ -25,12 +25,12 @@ class DetailsCaption : public QObject {
  public:
   DetailsCaption(QAbstractButton* button, QWidget* details) : QObject(button), button_(button) {
     details->installEventFilter(this);
-    button_->setText(FromUtf8(texts::kShowDetails));
+    button_->setText(FromUtf8(messages::kShowDetails));
   }
 
   bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() == QEvent::ShowToParent) button_->setText(FromUtf8(texts::kHideDetails));
-    if (event->type() == QEvent::HideToParent) button_->setText(FromUtf8(texts::kShowDetails));
+    if (event->type() == QEvent::ShowToParent) button_->setText(FromUtf8(messages::kHideDetails));
+    if (event->type() == QEvent::HideToParent) button_->setText(FromUtf8(messages::kShowDetails));
     return false;
   }
 
@@ -47,7 +47,7 @@ void LabelDetailsButton(QMessageBox& box) {
     QStyleOptionButton option;
     option.initFrom(button);
     int width = 0;
-    for (const std::string_view caption : {texts::kShowDetails, texts::kHideDetails}) {
+    for (const std::string_view caption : {messages::kShowDetails, messages::kHideDetails}) {
       option.text = FromUtf8(caption);
       const QSize size = button->fontMetrics().size(Qt::TextShowMnemonic, option.text);
       width = std::max(width, button->style()->sizeFromContents(QStyle::CT_PushButton, &option, size, button).width());
@@ -59,7 +59,7 @@ void LabelDetailsButton(QMessageBox& box) {
 }  // namespace
 
 void QtMessageBox::Show(std::string_view text, std::span<const std::string> details) {
-  QMessageBox box(QMessageBox::NoIcon, FromUtf8(texts::kMessageBoxCaption), FromUtf8(text), QMessageBox::Ok,
+  QMessageBox box(QMessageBox::NoIcon, FromUtf8(messages::kMessageBoxCaption), FromUtf8(text), QMessageBox::Ok,
                   parent_.data());
   // Paths are file-name bytes; the box can only show them as text.
   box.setTextFormat(Qt::PlainText);

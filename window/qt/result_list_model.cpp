@@ -2,23 +2,23 @@
 
 #include <cstring>
 
+#include "text/text_decoder.h"
 #include "window/qt/qt_text.h"
+
 namespace brenvo1::window {
 
 namespace {
 
 constexpr std::size_t kBlockBytes = std::size_t{1} << 20;
 
-bool IsContinuationByte(char byte) { return (static_cast<unsigned char>(byte) & 0xC0) == 0x80; }
-
 // The start and the end of a path too long to show whole, cut between
 // characters where the bytes are UTF-8.
 QString ShownText(std::string_view item) {
   const std::size_t half = ResultListModel::kShownBytes / 2;
   std::size_t headEnd = half;
-  while (headEnd > half - 3 && IsContinuationByte(item[headEnd])) --headEnd;
+  while (headEnd > half - 3 && text::IsContinuationByte(item[headEnd])) --headEnd;
   std::size_t tailStart = item.size() - half;
-  while (tailStart < item.size() - half + 3 && IsContinuationByte(item[tailStart])) ++tailStart;
+  while (tailStart < item.size() - half + 3 && text::IsContinuationByte(item[tailStart])) ++tailStart;
   return FromUtf8(item.substr(0, headEnd)) + QChar(0x2026) + FromUtf8(item.substr(tailStart));
 }
 

@@ -1,10 +1,10 @@
 #include "window/win32/dpi.h"
 
-#include "platform/win32/system_function.h"
+#include "platform/windows/system_function.h"
 
 namespace brenvo1::window::win32 {
 
-using platform::win32::SystemFunction;
+using platform::windows::SystemFunction;
 
 namespace {
 

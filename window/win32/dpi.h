@@ -7,7 +7,7 @@
 
 #include <string_view>
 
-#include "platform/win32/windows_api.h"
+#include "platform/windows/windows_api.h"
 
 #include "window/form_layout.h"
 

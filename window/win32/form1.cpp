@@ -2,19 +2,19 @@
 
 #include <string>
 
-#include "platform/win32/wide_text.h"
-#include "platform/windows_file_system.h"
+#include "platform/windows/wide_text.h"
+#include "platform/windows/error_text.h"
 #include "window/form_layout.h"
 #include "window/open_result.h"
 #include "window/win32/dpi.h"
 #include "window/win32/resource_ids.h"
-#include "window/window_texts.h"
+#include "messages/texts.h"
 
 namespace brenvo1::window::win32 {
 
 namespace {
 
-using platform::win32::WideText;
+using platform::windows::WideText;
 
 constexpr wchar_t kClassName[] = L"Brenvo1.Form1";
 
@@ -54,18 +54,19 @@ void RegisterFormClass(HINSTANCE instance, WNDPROC procedure) {
 
 }  // namespace
 
-Form1::Form1(HINSTANCE instance) : instance_(instance) {
+Form1::Form1(HINSTANCE instance, platform::TextEditor& editor, RunCommand::FileSystemFactory create_file_system)
+    : instance_(instance), editor_(editor) {
   const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
   RegisterFormClass(instance, &Form1::WindowProc);
   // WindowProc keeps the window's handle in hwnd_ from its first message.
-  CreateWindowExW(kExStyle, kClassName, WideText(texts::kWindowTitle).c_str(), kStyle, CW_USEDEFAULT,
+  CreateWindowExW(kExStyle, kClassName, WideText(messages::kWindowTitle).c_str(), kStyle, CW_USEDEFAULT,
                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, this);
-  if (!hwnd_) throw std::runtime_error("CreateWindowExW failed");
+  if (!hwnd_) throw std::runtime_error(platform::windows::SystemErrorText(GetLastError()));
   message_box_.SetOwner(hwnd_);
   CreateControls();
   run_ = std::make_unique<RunCommand>(RunControls{screen_, *txtPercorso, *txtTesto, *lstFile, message_box_, desktop_},
-                                      [] { return std::make_unique<platform::WindowsFileSystem>(); });
+                                      std::move(create_file_system));
 
   // The DPI is the window's own once it exists: that of the screen it is on.
   const UINT dpi = WindowDpi(hwnd_);
@@ -84,18 +85,18 @@ void Form1::CreateControls() {
   // Creation order is z-order, and Tab follows z-order: txtPercorso,
   // Command1, txtTesto, lstFile. Each hidden label comes just before the
   // control it names.
-  CreateHiddenLabel(hwnd_, texts::kFolderPathName);
+  CreateHiddenLabel(hwnd_, messages::kFolderPathName);
   txtPercorso = std::make_unique<Win32TextBox>(hwnd_, kTxtPercorsoId,
-                                                                texts::kFolderPathInitialText);
+                                                                messages::kFolderPathInitialText);
   // A plain push button, not the default one: Enter in a text box starts
   // nothing.
-  Command1 = CreateWindowExW(0, L"BUTTON", WideText(texts::kSearchButton).c_str(),
+  Command1 = CreateWindowExW(0, L"BUTTON", WideText(messages::kSearchButton).c_str(),
                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 0, 0, 0, hwnd_,
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(kCommand1Id)), instance_, nullptr);
-  CreateHiddenLabel(hwnd_, texts::kSearchTextName);
+  CreateHiddenLabel(hwnd_, messages::kSearchTextName);
   txtTesto =
-      std::make_unique<Win32TextBox>(hwnd_, kTxtTestoId, texts::kSearchTextInitialText);
-  CreateHiddenLabel(hwnd_, texts::kResultListName);
+      std::make_unique<Win32TextBox>(hwnd_, kTxtTestoId, messages::kSearchTextInitialText);
+  CreateHiddenLabel(hwnd_, messages::kResultListName);
   lstFile = std::make_unique<Win32ListBox>(hwnd_, kLstFileId);
   focus_ = txtPercorso->hwnd();
 }
@@ -221,7 +222,7 @@ void Form1::Command1_Click() {
 }
 
 void Form1::lstFile_DblClick() {
-  OpenCurrentResult(*lstFile, message_box_, launcher_);
+  OpenCurrentResult(*lstFile, message_box_, editor_);
   CloseIfRequested();
 }
 

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "platform/win32/windows_api.h"
+#include "platform/windows/windows_api.h"
 
 #include <memory>
 
-#include "platform/win32/notepad_launcher.h"
+#include "platform/text_editor.h"
 #include "window/run_command.h"
 #include "window/win32/win32_application_pointer.h"
 #include "window/win32/win32_desktop.h"
@@ -19,7 +19,11 @@ namespace brenvo1::window::win32 {
 // and sizes (in twips, so the same at every DPI).
 class Form1 {
  public:
-  explicit Form1(HINSTANCE instance);
+  // Results open in editor; the first search run makes the file system
+  // with create_file_system. The program's main chooses both. Throws
+  // std::runtime_error, with the system's reason, when the window cannot
+  // be made.
+  Form1(HINSTANCE instance, platform::TextEditor& editor, RunCommand::FileSystemFactory create_file_system);
   ~Form1();
   Form1(const Form1&) = delete;
   Form1& operator=(const Form1&) = delete;
@@ -57,7 +61,7 @@ class Form1 {
   Win32ApplicationPointer screen_;
   Win32MessageBox message_box_;
   Win32Desktop desktop_;
-  platform::win32::NotepadLauncher launcher_;
+  platform::TextEditor& editor_;
   std::unique_ptr<RunCommand> run_;
 };
 

@@ -1,6 +1,6 @@
 #include "window/win32/win32_desktop.h"
 
-#include "platform/win32/windows_api.h"
+#include "platform/windows/windows_api.h"
 
 namespace brenvo1::window::win32 {
 

@@ -7,11 +7,11 @@
 #include <stdexcept>
 
 #include "window/win32/dpi.h"
-#include "platform/win32/wide_text.h"
+#include "platform/windows/wide_text.h"
 
 namespace brenvo1::window::win32 {
 
-using platform::win32::WideText;
+using platform::windows::WideText;
 
 namespace {
 

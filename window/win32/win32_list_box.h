@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/win32/windows_api.h"
+#include "platform/windows/windows_api.h"
 
 #include <cstddef>
 #include <string>

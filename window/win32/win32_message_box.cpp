@@ -6,16 +6,16 @@
 #include <string>
 #include <vector>
 
-#include "platform/win32/system_function.h"
-#include "platform/win32/wide_text.h"
+#include "platform/windows/system_function.h"
+#include "platform/windows/wide_text.h"
 #include "window/win32/dpi.h"
 #include "window/win32/resource_ids.h"
-#include "window/window_texts.h"
+#include "messages/texts.h"
 
 namespace brenvo1::window::win32 {
 
-using platform::win32::SystemFunction;
-using platform::win32::WideText;
+using platform::windows::SystemFunction;
+using platform::windows::WideText;
 
 namespace {
 
@@ -175,7 +175,7 @@ class Win32MessageBox::Dialog {
     // PlaceDetails).
     text_control_ = Control(L"STATIC", text_, WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL, 0, -1);
     if (detail_lines_ > 0) {
-      toggle_ = Control(L"BUTTON", WideText(texts::kShowDetails), WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0,
+      toggle_ = Control(L"BUTTON", WideText(messages::kShowDetails), WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0,
                         kDetailsToggleId);
     }
     ok_ = Control(L"BUTTON", L"OK", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, IDOK);
@@ -206,7 +206,7 @@ class Win32MessageBox::Dialog {
 
   void Toggle() {
     expanded_ = !expanded_;
-    SetWindowTextW(toggle_, WideText(expanded_ ? texts::kHideDetails : texts::kShowDetails).c_str());
+    SetWindowTextW(toggle_, WideText(expanded_ ? messages::kHideDetails : messages::kShowDetails).c_str());
     ShowWindow(details_control_, expanded_ ? SW_SHOW : SW_HIDE);
     RECT frame{};
     GetWindowRect(hwnd_, &frame);
@@ -260,8 +260,8 @@ class Win32MessageBox::Dialog {
     int toggle_width = 0;
     if (toggle_) {
       toggle_width = std::max({scaled(kButtonWidth),
-                               TextWidth(dc, WideText(texts::kShowDetails)) + 2 * scaled(kButtonPadding),
-                               TextWidth(dc, WideText(texts::kHideDetails)) + 2 * scaled(kButtonPadding)});
+                               TextWidth(dc, WideText(messages::kShowDetails)) + 2 * scaled(kButtonPadding),
+                               TextWidth(dc, WideText(messages::kHideDetails)) + 2 * scaled(kButtonPadding)});
       content_width = std::max(content_width, toggle_width + scaled(kGap) + ok_width);
     }
     SelectObject(dc, old_font);
@@ -348,7 +348,7 @@ class Win32MessageBox::Dialog {
 };
 
 void Win32MessageBox::Show(std::string_view text, std::span<const std::string> details) {
-  const std::wstring caption = WideText(texts::kMessageBoxCaption);
+  const std::wstring caption = WideText(messages::kMessageBoxCaption);
   std::wstring content = WideText(text);
   // However Show ends, the box is no longer shown.
   struct NotShowingAtEnd {

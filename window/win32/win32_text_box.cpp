@@ -1,11 +1,11 @@
 #include "window/win32/win32_text_box.h"
 
-#include "platform/win32/wide_text.h"
+#include "platform/windows/wide_text.h"
 
 namespace brenvo1::window::win32 {
 
-using platform::win32::WideText;
-using platform::win32::Wtf8Text;
+using platform::windows::WideText;
+using platform::windows::Wtf8Text;
 
 Win32TextBox::Win32TextBox(HWND parent, int control_id, std::string_view initial_text)
     : hwnd_(CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", WideText(initial_text).c_str(),
