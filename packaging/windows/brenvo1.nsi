@@ -113,6 +113,8 @@ Var PickedKind
 ; A file that cannot be written (AllowSkipFiles off): NSIS's own words name
 ; the buttons in Italian, which the box shows in the system's language.
 LangString ^FileError_NoIgnore ${LANG_ITALIAN} "Impossibile scrivere il file:$\r$\n$\t$\"$0$\"$\r$\n$\r$\nChiudere il programma che lo tiene aperto e riprovare, oppure annullare l'installazione."
+; Debian's Italian words for the uninstaller's last caption are misspelt.
+UninstallSubCaption 2 ": Disinstallazione completata"
 
 ; The kinds of install, one of which is picked: they install nothing
 ; themselves.
