@@ -3,8 +3,8 @@
 # from two clones in two differently named temporary folders, the second
 # with another umask and (with faketime) a clock 400 days on, each with
 # scripts/package.sh and scripts/package-windows.sh --no-tests, and compares
-# the Debian package, the Windows zip and the Windows installer byte for
-# byte with cmp. Where they differ, it shows diffoscope's report if
+# the Debian package, the Windows zip, the Windows installer and the MSI
+# byte for byte with cmp. Where they differ, it shows diffoscope's report if
 # diffoscope is installed, else the first differing bytes. Prints each
 # file's SHA-256 from both builds. Uncommitted changes are not built.
 #
@@ -19,7 +19,7 @@ commit=$(git rev-parse HEAD)
 git diff --quiet HEAD -- || echo "check-reproducible.sh: uncommitted changes are not built; checking $commit" >&2
 version=$(sed -n 's/^project(brenvo1 VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 packages=("brenvo1_${version}_$(dpkg --print-architecture).deb" "brenvo1-$version-win64.zip"
-          "brenvo1-$version-win64-setup.exe")
+          "brenvo1-$version-win64-setup.exe" "brenvo1-$version-win64.msi")
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/brenvo1-reproducible.XXXXXX")
 trap 'rm -rf "$work"' EXIT

@@ -18,12 +18,15 @@ for group in "${groups[@]}"; do
     package) packages+=(cmake g++ make pkg-config python3 unicode-data qt6-base-dev dpkg-dev) ;;
     # Cross-built with MinGW-w64, tested under Wine (64-bit programs only),
     # the window in Xvfb; the icon drawn from the SVG with rsvg-convert and
-    # icotool; the installer built with NSIS. Debian ships Wine's own fonts
-    # apart (fonts-wine): without them Wine has no Tahoma, the message font,
-    # and no Marlett, whose symbols draw the caption buttons.
+    # icotool; the installer built with NSIS, the MSI with wixl (from
+    # msitools, whose msiinfo the installer test reads the MSI with; wixl
+    # run with its clock held by faketime, for the same bytes). Debian
+    # ships Wine's own fonts apart (fonts-wine): without them Wine has no
+    # Tahoma, the message font, and no Marlett, whose symbols draw the
+    # caption buttons.
     windows) packages+=(cmake make python3 unicode-data g++-mingw-w64-x86-64-posix
                         googletest wine wine64 fonts-wine zip xvfb xdotool python3-xlib
-                        librsvg2-bin icoutils nsis) ;;
+                        librsvg2-bin icoutils nsis wixl msitools faketime) ;;
     screenshot) packages+=(xvfb xdotool imagemagick) ;;
     # clang and the sanitizer and libFuzzer runtimes, which clang only recommends.
     sanitize) packages+=(clang libclang-rt-dev) ;;

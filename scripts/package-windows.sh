@@ -2,16 +2,17 @@
 # Cross-builds the window brenvo1.exe and brenvo1-scan.exe for 64-bit
 # Windows with MinGW-w64, runs the engine's tests and the Windows tests
 # under Wine (the window driven in an Xvfb server of its own, the installer
-# installed and removed), and writes out/brenvo1-<version>-win64.zip (both
-# programs, README.txt, LICENSE.txt, the third-party notices: texts with
-# Windows line ends) and the installer
-# out/brenvo1-<version>-win64-setup.exe, with their SHA-256 in
-# out/SHA256SUMS. Prints the zip's path, then the installer's, on standard
+# and the MSI installed and removed), and writes
+# out/brenvo1-<version>-win64.zip (both programs, LEGGIMI.txt, LICENSE.txt,
+# the third-party notices: texts with Windows line ends), the installer
+# out/brenvo1-<version>-win64-setup.exe and the MSI
+# out/brenvo1-<version>-win64.msi, with their SHA-256 in out/SHA256SUMS.
+# Prints the zip's path, then the installer's, then the MSI's, on standard
 # output; build and test messages go to standard error, so
-#   { read -r zip; read -r setup; } < <(scripts/package-windows.sh)
-# works. Installs missing Debian packages. Both files are reproducible: the
-# same commit gives the same bytes wherever and whenever it is built
-# (scripts/check-reproducible.sh checks it).
+#   { read -r zip; read -r setup; read -r msi; } < <(scripts/package-windows.sh)
+# works. Installs missing Debian packages. The three files are
+# reproducible: the same commit gives the same bytes wherever and whenever
+# it is built (scripts/check-reproducible.sh checks it).
 # Usage: scripts/package-windows.sh [--no-tests]
 #   --no-tests  builds and packs without building or running the tests
 set -euo pipefail
@@ -55,7 +56,7 @@ name="brenvo1-$version-win64"
 stage="$BUILD_DIR/zip/$name"
 rm -rf "$BUILD_DIR/zip"
 mkdir -p "$stage" out
-files=(LICENSE.txt README.txt THIRD-PARTY-NOTICES.txt brenvo1-scan.exe brenvo1.exe)
+files=(LEGGIMI.txt LICENSE.txt THIRD-PARTY-NOTICES.txt brenvo1-scan.exe brenvo1.exe)
 for file in "${files[@]}"; do
   cp "$BUILD_DIR/packaging/windows/stage/$file" "$stage/"
 done
@@ -67,9 +68,10 @@ chmod 0644 "$stage"/*.txt
 touch -d "@$SOURCE_DATE_EPOCH" "$stage" "$stage"/*
 # Only this version's packages in out/, so that ./out/brenvo1-*-win64.zip
 # names just this one.
-rm -f out/brenvo1-*-win64.zip out/brenvo1-*-win64-setup.exe
+rm -f out/brenvo1-*-win64.zip out/brenvo1-*-win64-setup.exe out/brenvo1-*-win64.msi
 (cd "$BUILD_DIR/zip" && TZ=UTC zip -q -X "$OLDPWD/out/$name.zip" "$name/" "${files[@]/#/$name/}")
-cp "$BUILD_DIR/packaging/windows/$name-setup.exe" out/
+cp "$BUILD_DIR/packaging/windows/$name-setup.exe" "$BUILD_DIR/packaging/windows/$name.msi" out/
 scripts/write_checksums.sh
 echo "$PWD/out/$name.zip"
 echo "$PWD/out/$name-setup.exe"
+echo "$PWD/out/$name.msi"
