@@ -6,39 +6,13 @@
 #include <stdexcept>
 
 #include "platform/windows/error_text.h"
-#include "text/wtf8.h"
+#include "platform/windows/wide_text.h"
 
 namespace brenvo1::cli {
-
 
 namespace {
 
 constexpr std::size_t kBufferSize = 1 << 16;
-
-// Bytes as console text. Output is WTF-8 throughout; should a stray byte
-// come along, it shows as U+FFFD rather than losing the rest of the line.
-std::wstring ConsoleText(std::string_view bytes) {
-  if (const std::optional<std::u16string> units = text::Utf16FromWtf8(bytes)) {
-    return std::wstring(units->begin(), units->end());
-  }
-  std::wstring text;
-  for (std::size_t i = 0; i < bytes.size();) {
-    std::size_t length = 1;
-    while (length <= 4 && i + length <= bytes.size()) {
-      if (const auto piece = text::Utf16FromWtf8(bytes.substr(i, length))) {
-        text.append(piece->begin(), piece->end());
-        break;
-      }
-      ++length;
-    }
-    if (length > 4 || i + length > bytes.size()) {
-      text.push_back(L'\xFFFD');
-      length = 1;
-    }
-    i += length;
-  }
-  return text;
-}
 
 }  // namespace
 
@@ -74,7 +48,7 @@ void WindowsOutput::Send(std::string_view bytes) {
     return;
   }
   if (console_) {
-    const std::wstring text = ConsoleText(bytes);
+    const std::wstring text = platform::windows::WideText(bytes);
     for (std::size_t at = 0; at < text.size();) {
       DWORD written = 0;
       const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(text.size() - at, 1 << 14));

@@ -5,6 +5,7 @@
 
 #include "search/case_folding.h"
 #include "text/text_decoder.h"
+#include "text/utf8.h"
 
 namespace brenvo1::search {
 
@@ -22,12 +23,6 @@ std::array<bool, 128> AsciiFoldTargetsOfNonAscii() {
   return targets;
 }
 
-// The three-byte form of an unpaired UTF-16 surrogate (ED A0..BF xx), which
-// is how a text typed or passed on Windows holds one (see text/wtf8.h).
-bool IsLoneSurrogateForm(const std::uint8_t* p, const std::uint8_t* end) {
-  return end - p >= 3 && p[0] == 0xED && p[1] >= 0xA0 && p[1] <= 0xBF && text::IsContinuationByte(p[2]);
-}
-
 // Decoded as a file's contents would be, with one exception. An unpaired
 // surrogate is no character, and the decoders read one in a UTF-16 file as
 // U+FFFD. Taken as bytes, its form would be three Windows-1252 characters
@@ -40,8 +35,15 @@ std::vector<char32_t> DecodeAll(std::string_view text) {
   const auto* p = reinterpret_cast<const std::uint8_t*>(text.data());
   const auto* const end = p + text.size();
   while (p < end) {
-    char32_t c = text::kReplacementCharacter;
-    p += IsLoneSurrogateForm(p, end) ? 3 : text::DecodeMixedAt(p, end, true, c);
+    // A surrogate's three-byte form is how a text typed or passed on
+    // Windows holds one (see text/wtf8.h).
+    char32_t c;
+    if (text::Utf8SequenceAt(p, end, c, text::Surrogates::Accepted) == 3 && text::IsSurrogate(c)) {
+      p += 3;
+      c = text::kReplacementCharacter;
+    } else {
+      p += text::DecodeMixedAt(p, end, true, c);
+    }
     characters.push_back(c);
   }
   return characters;

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "text/utf8.h"
+
 namespace brenvo1::text {
 
 namespace {
@@ -37,48 +39,10 @@ EncodingGuess DetectEncoding(std::span<const std::uint8_t> first_bytes) {
 }
 
 int DecodeMixedAt(const std::uint8_t* p, const std::uint8_t* end, bool at_end, char32_t& out) {
-  const std::uint8_t lead = p[0];
-  if (lead < 0x80) {
-    out = lead;
-    return 1;
-  }
-  int length = 0;
-  std::uint8_t second_low = 0x80, second_high = 0xBF;
-  char32_t value = 0;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-    value = lead & 0x1F;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    value = lead & 0x0F;
-    if (lead == 0xE0) second_low = 0xA0;  // no overlong forms
-    if (lead == 0xED) second_high = 0x9F;  // no surrogates
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    value = lead & 0x07;
-    if (lead == 0xF0) second_low = 0x90;  // no overlong forms
-    if (lead == 0xF4) second_high = 0x8F;  // nothing above U+10FFFF
-  } else {
-    out = Windows1252ToUnicode(lead);
-    return 1;
-  }
-  for (int i = 1; i < length; ++i) {
-    if (p + i >= end) {
-      if (!at_end) return 0;
-      out = Windows1252ToUnicode(lead);
-      return 1;
-    }
-    const std::uint8_t byte = p[i];
-    const std::uint8_t low = i == 1 ? second_low : 0x80;
-    const std::uint8_t high = i == 1 ? second_high : 0xBF;
-    if (byte < low || byte > high) {
-      out = Windows1252ToUnicode(lead);
-      return 1;
-    }
-    value = (value << 6) | (byte & 0x3F);
-  }
-  out = value;
-  return length;
+  const int length = Utf8SequenceAt(p, end, out);
+  if (length > 0 || (length == 0 && !at_end)) return length;
+  out = Windows1252ToUnicode(p[0]);
+  return 1;
 }
 
 BackwardStep DecodeMixedBefore(const std::uint8_t* begin, const std::uint8_t* q, bool begin_is_start,
@@ -169,6 +133,11 @@ BackwardStep DecodeUtf16Before(const std::uint8_t* begin, const std::uint8_t* q,
   out = CombineSurrogates(previous, unit);
   start = q - 4;
   return BackwardStep::Decoded;
+}
+
+int StreamDecoder::DecodeAt(const std::uint8_t* p, const std::uint8_t* end, bool at_end, char32_t& out) const {
+  if (encoding_ == TextEncoding::Utf8OrWindows1252) return DecodeMixedAt(p, end, at_end, out);
+  return DecodeUtf16At(p, end, at_end, encoding_ == TextEncoding::Utf16BE, out);
 }
 
 }  // namespace brenvo1::text

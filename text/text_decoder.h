@@ -7,9 +7,12 @@
 // character. Old Italian sources are Windows-1252, newer ones UTF-8, and
 // some mix the two; read this way, an accented text is found in all of them.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <span>
+
+#include "text/unicode.h"
 
 namespace brenvo1::text {
 
@@ -24,20 +27,9 @@ struct EncodingGuess {
 // them, or all the file holds when it is shorter.
 EncodingGuess DetectEncoding(std::span<const std::uint8_t> first_bytes);
 
-// What an unpaired surrogate or a dangling odd byte of UTF-16 reads as.
-inline constexpr char32_t kReplacementCharacter = 0xFFFD;
-
-inline constexpr bool IsHighSurrogate(char32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
-inline constexpr bool IsLowSurrogate(char32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
-inline constexpr char32_t CombineSurrogates(char32_t high, char32_t low) {
-  return 0x10000 + ((high - 0xD800) << 10) + (low - 0xDC00);
-}
-
 // The character a Windows-1252 byte stands for; the five bytes the code page
 // leaves undefined stand for the C1 controls of the same value.
 char32_t Windows1252ToUnicode(std::uint8_t byte);
-
-inline constexpr bool IsContinuationByte(std::uint8_t byte) { return (byte & 0xC0) == 0x80; }
 
 // Decodes the character that starts at p, before end, in the
 // UTF-8/Windows-1252 mix. Returns how many bytes it takes, or 0 when the
@@ -77,17 +69,13 @@ class StreamDecoder {
   bool Finish(Sink&& sink);
 
  private:
-  template <typename Sink>
-  bool FeedMixed(const std::uint8_t* p, const std::uint8_t* end, Sink& sink);
-  template <typename Sink>
-  bool FeedUtf16(const std::uint8_t* p, const std::uint8_t* end, Sink& sink);
-  template <typename Sink>
-  bool EmitUtf16Unit(char16_t unit, Sink& sink);
+  // The character at p, as DecodeMixedAt or DecodeUtf16At decodes it.
+  int DecodeAt(const std::uint8_t* p, const std::uint8_t* end, bool at_end, char32_t& out) const;
 
   TextEncoding encoding_;
-  std::uint8_t pending_[4] = {};
+  // The start of a character the last chunk ended within.
+  std::uint8_t pending_[3] = {};
   int pending_size_ = 0;
-  char16_t pending_high_surrogate_ = 0;
 };
 
 // ---------------------------------------------------------------------------
@@ -95,32 +83,22 @@ class StreamDecoder {
 template <typename Sink>
 bool StreamDecoder::Feed(std::span<const std::uint8_t> bytes, Sink&& sink) {
   const std::uint8_t* p = bytes.data();
-  const std::uint8_t* end = p + bytes.size();
-  if (encoding_ == TextEncoding::Utf8OrWindows1252) return FeedMixed(p, end, sink);
-  return FeedUtf16(p, end, sink);
-}
-
-template <typename Sink>
-bool StreamDecoder::FeedMixed(const std::uint8_t* p, const std::uint8_t* end, Sink& sink) {
+  const std::uint8_t* const end = p + bytes.size();
   char32_t c;
   if (pending_size_ > 0) {
-    // A character began in the previous chunk: finish it on a small copy of
-    // the pending bytes and the first bytes of this chunk.
-    std::uint8_t joined[8];
-    int joined_size = pending_size_;
-    for (int i = 0; i < pending_size_; ++i) joined[i] = pending_[i];
-    while (joined_size < 7 && p + (joined_size - pending_size_) < end) {
-      joined[joined_size] = p[joined_size - pending_size_];
-      ++joined_size;
-    }
+    // The characters that began in the chunk before, decoded on a copy of
+    // their bytes and the first bytes of this one: a character takes at
+    // most four bytes.
+    std::uint8_t joined[7];
+    const int taken = static_cast<int>(std::min<std::ptrdiff_t>(end - p, 4));
+    std::copy(pending_, pending_ + pending_size_, joined);
+    std::copy(p, p + taken, joined + pending_size_);
     int at = 0;
     while (at < pending_size_) {
-      const int used = DecodeMixedAt(joined + at, joined + joined_size, false, c);
-      if (used == 0) {
-        // Still unfinished, so this whole chunk went into the copy: keep
-        // the unfinished sequence pending.
-        pending_size_ = joined_size - at;
-        for (int i = 0; i < pending_size_; ++i) pending_[i] = joined[at + i];
+      const int used = DecodeAt(joined + at, joined + pending_size_ + taken, false, c);
+      if (used == 0) {  // still unfinished: the whole chunk went into the copy
+        pending_size_ = pending_size_ + taken - at;
+        std::copy(joined + at, joined + at + pending_size_, pending_);
         return false;
       }
       if (sink(c)) return true;
@@ -130,15 +108,10 @@ bool StreamDecoder::FeedMixed(const std::uint8_t* p, const std::uint8_t* end, Si
     pending_size_ = 0;
   }
   while (p < end) {
-    if (*p < 0x80) {
-      if (sink(static_cast<char32_t>(*p))) return true;
-      ++p;
-      continue;
-    }
-    const int used = DecodeMixedAt(p, end, false, c);
+    const int used = *p < 0x80 && encoding_ == TextEncoding::Utf8OrWindows1252 ? (c = *p, 1) : DecodeAt(p, end, false, c);
     if (used == 0) {
       pending_size_ = static_cast<int>(end - p);
-      for (int i = 0; i < pending_size_; ++i) pending_[i] = p[i];
+      std::copy(p, end, pending_);
       return false;
     }
     if (sink(c)) return true;
@@ -148,60 +121,14 @@ bool StreamDecoder::FeedMixed(const std::uint8_t* p, const std::uint8_t* end, Si
 }
 
 template <typename Sink>
-bool StreamDecoder::EmitUtf16Unit(char16_t unit, Sink& sink) {
-  if (pending_high_surrogate_ != 0) {
-    const char16_t high = pending_high_surrogate_;
-    pending_high_surrogate_ = 0;
-    if (IsLowSurrogate(unit)) return sink(CombineSurrogates(high, unit));
-    if (sink(kReplacementCharacter)) return true;
-  }
-  if (IsHighSurrogate(unit)) {
-    pending_high_surrogate_ = unit;
-    return false;
-  }
-  return sink(IsLowSurrogate(unit) ? kReplacementCharacter : static_cast<char32_t>(unit));
-}
-
-template <typename Sink>
-bool StreamDecoder::FeedUtf16(const std::uint8_t* p, const std::uint8_t* end, Sink& sink) {
-  const bool little_endian = encoding_ == TextEncoding::Utf16LE;
-  auto unit_of = [little_endian](std::uint8_t first, std::uint8_t second) {
-    return static_cast<char16_t>(little_endian ? (first | (second << 8)) : ((first << 8) | second));
-  };
-  if (pending_size_ == 1 && p < end) {
-    pending_size_ = 0;
-    if (EmitUtf16Unit(unit_of(pending_[0], *p++), sink)) return true;
-  }
-  for (; end - p >= 2; p += 2) {
-    if (EmitUtf16Unit(unit_of(p[0], p[1]), sink)) return true;
-  }
-  if (p < end) {
-    pending_[0] = *p;
-    pending_size_ = 1;
-  }
-  return false;
-}
-
-template <typename Sink>
 bool StreamDecoder::Finish(Sink&& sink) {
-  if (encoding_ == TextEncoding::Utf8OrWindows1252) {
-    const std::uint8_t* p = pending_;
-    const std::uint8_t* end = pending_ + pending_size_;
-    pending_size_ = 0;
-    char32_t c;
-    while (p < end) {
-      p += DecodeMixedAt(p, end, true, c);
-      if (sink(c)) return true;
-    }
-    return false;
-  }
-  if (pending_high_surrogate_ != 0) {
-    pending_high_surrogate_ = 0;
-    if (sink(kReplacementCharacter)) return true;
-  }
-  if (pending_size_ == 1) {
-    pending_size_ = 0;
-    return sink(kReplacementCharacter);
+  const std::uint8_t* p = pending_;
+  const std::uint8_t* const end = pending_ + pending_size_;
+  pending_size_ = 0;
+  char32_t c;
+  while (p < end) {
+    p += DecodeAt(p, end, true, c);
+    if (sink(c)) return true;
   }
   return false;
 }
