@@ -12,7 +12,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <array>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -20,6 +19,8 @@
 #include <string_view>
 #include <utility>
 #include <vector>
+
+#include "search/extension.h"
 
 namespace {
 
@@ -31,19 +32,6 @@ struct Totals {
   std::uint64_t unreadable = 0;
 };
 
-bool IsCandidateName(std::string_view name) {
-  static constexpr std::array<std::string_view, 10> kExtensions = {
-      ".cls", ".bas", ".frm", ".txt", ".vbp", ".hds", ".bds", ".lds", ".dss", ".dse",
-  };
-  const auto dot = name.rfind('.');
-  if (dot == std::string_view::npos || name.size() - dot != 4) return false;
-  char lowered[4];
-  for (std::size_t i = 0; i < 4; ++i) {
-    const char c = name[dot + i];
-    lowered[i] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-  }
-  return std::find(kExtensions.begin(), kExtensions.end(), std::string_view(lowered, 4)) != kExtensions.end();
-}
 
 class FloorWalker {
  public:
@@ -87,7 +75,7 @@ class FloorWalker {
         } else {
           Walk(sub);
         }
-      } else if (type == DT_REG && IsCandidateName(name)) {
+      } else if (type == DT_REG && brenvo1::search::IsCandidateFile(name)) {
         ReadFile(fd, entry->d_name);
       }
     }

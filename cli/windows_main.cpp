@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/windows/dll_search.h"
+#include "platform/windows/wide_text.h"
 #include "platform/windows/windows_file_system.h"
 #include "cli/scan_main.h"
 #include "cli/windows_arguments.h"
@@ -28,7 +29,7 @@ int wmain(int argc, wchar_t** argv) {
     return out.failure() ? cli::kExitFailed : cli::kExitCompleted;
   }
   std::vector<std::string> arguments;
-  for (const std::wstring& argument : wide) arguments.push_back(platform::windows::Wtf8FromWide(argument));
+  for (const std::wstring& argument : wide) arguments.push_back(platform::windows::Wtf8Text(argument));
   platform::windows::WindowsFileSystem file_system;
   return cli::ScanMain(arguments, file_system, out, err);
 }

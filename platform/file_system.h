@@ -1,8 +1,8 @@
 #pragma once
 
-// The file-system service the search engine walks and reads through. The
-// POSIX implementation serves the real program; tests plug in fakes that
-// fail on demand.
+// The file-system service the search engine walks and reads through: what
+// it promises, whichever system implements it (platform/posix,
+// platform/windows) or whichever test fakes it.
 
 #include <cstddef>
 #include <cstdint>
@@ -22,29 +22,40 @@ inline constexpr char kPathSeparator = '\\';
 inline constexpr char kPathSeparator = '/';
 #endif
 
+// Why an entry could not be read, as far as the user can act on it.
+enum class FailureReason {
+  InUse,         // another program holds it
+  AccessDenied,  // the user may not read it
+  Gone,          // no longer there since it was listed
+  Other,         // the system's own words say what
+};
+
 // A failed file-system operation. path names the entry concerned when the
 // service knows it; the walk knows the paths of the entries it asks for.
+// what() is the system's own account of it.
 class FileSystemError : public std::runtime_error {
  public:
-  FileSystemError(std::string path, const std::string& what) : std::runtime_error(what), path_(std::move(path)) {}
+  FileSystemError(std::string path, const std::string& what, FailureReason reason = FailureReason::Other)
+      : std::runtime_error(what), path_(std::move(path)), reason_(reason) {}
   const std::string& path() const { return path_; }
+  FailureReason reason() const { return reason_; }
 
  private:
   std::string path_;
+  FailureReason reason_;
 };
 
-// An open file, read front to back in chunks.
+// An open file, read front to back; closed when destroyed.
 class TextStream {
  public:
   virtual ~TextStream() = default;
-  // True when nothing is left to read; on a fresh stream, exactly when the
-  // file is empty.
-  virtual bool AtEndOfStream() = 0;
   // Reads the next bytes of the file into destination; returns how many,
   // 0 only at the end of the file. Throws FileSystemError.
   virtual std::size_t Read(std::span<char> destination) = 0;
-  virtual void Close() = 0;
 };
+
+// Asked during long work (the listing of a huge folder): false stops it.
+using GoOn = std::function<bool()>;
 
 // Identity of a folder on disk, whatever path reaches it: the walk enters
 // each folder once, however many links lead to it.
@@ -67,30 +78,34 @@ class Folder {
  public:
   virtual ~Folder() = default;
   virtual FolderIdentity Identity() const = 0;
+  // Reads the folder's entries, once, as the folder holds them at that
+  // moment: a folder is never listed ahead of its turn. go_on is asked
+  // throughout, so that a folder of a million entries does not hold up the
+  // run: false when it said stop first. Throws FileSystemError when the
+  // folder cannot be listed, and again at every later call.
+  virtual bool List(const GoOn& go_on) = 0;
   // Names of the regular files directly in the folder, in the service's
-  // order, as the folder holds them when first asked for: a folder is never
-  // listed ahead of its turn. Throws FileSystemError when the folder cannot
-  // be listed.
+  // order; lists the folder first if List has not. Throws as List does.
   virtual const std::vector<std::string>& Files() = 0;
-  // Names of the direct subfolders, in the service's order. Throws
-  // FileSystemError when the folder cannot be listed.
+  // Names of the direct subfolders, in the service's order; lists the
+  // folder first if List has not. Throws as List does.
   virtual const std::vector<std::string>& SubFolders() = 0;
-  // Opens a subfolder named by SubFolders. Throws FileSystemError.
+  // Tells, once, which of Files will be opened, in the order they will be
+  // opened (each name an element of Files). The service may then open and
+  // read some of them ahead of their turn; when and how far is its own
+  // affair, within bounds it sets.
+  virtual void WillRead(std::vector<const std::string*> names) { (void)names; }
+  // Opens a subfolder named by SubFolders. nullptr when the entry turns out
+  // to be no folder to walk (a link that leads nowhere or round in a circle
+  // of links): passed over, neither walked nor reported. Throws
+  // FileSystemError when it is a folder that cannot be opened.
   virtual std::unique_ptr<Folder> GetSubFolder(const std::string& name) = 0;
-  // Opens a file named by Files for reading. Returns nullptr when the entry
-  // has turned out not to be a regular file (a FIFO or device put in its
-  // place); such an entry is neither read nor reported. A service that
-  // cannot tell without asking the system once more may instead hand out a
-  // stream that reads as empty: a folder or a FIFO with nothing written to
-  // it. Throws FileSystemError when the file cannot be opened.
+  // Opens a file named by Files for reading, as it is at its turn, or as
+  // it was when it was opened ahead. nullptr when the entry has turned out
+  // not to be a regular file (a FIFO, socket or device put in its place):
+  // neither read nor reported. Throws FileSystemError when the file cannot
+  // be opened.
   virtual std::unique_ptr<TextStream> OpenTextFile(const std::string& name) = 0;
-  // A hint that the file named by Files will be opened soon, files being
-  // opened in the order of their hints. The service may open it now and
-  // have the system start fetching its content; the stream OpenTextFile
-  // then hands out reads that same open file, whatever happened to the name
-  // in between. A service holds only a bounded number of files so, and
-  // gives them back before the walk would run short of them.
-  virtual void Prefetch(const std::string& name) { (void)name; }
 };
 
 // The start folder of a search and its full path, as listed before the
@@ -103,7 +118,9 @@ struct OpenedFolder {
 class FileSystemService {
  public:
   virtual ~FileSystemService() = default;
-  // True exactly when path names an existing folder.
+  // True exactly when path names an existing folder. Throws FileSystemError
+  // when the system cannot tell (no descriptor left to look), which is no
+  // answer about the folder.
   virtual bool FolderExists(std::string_view path) = 0;
   // The folder that path names, as the system opens it. Throws
   // FileSystemError.

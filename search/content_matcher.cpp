@@ -24,7 +24,11 @@ ContentMatcher::ContentMatcher(const SearchText& text, std::size_t chunk_size, s
 
 bool ContentMatcher::Contains(platform::TextStream& stream) {
   stopped_ = false;
-  if (text_.empty()) return !stream.AtEndOfStream();
+  if (text_.empty()) {
+    // Any byte at all makes the file a hit.
+    char first;
+    return stream.Read({&first, 1}) > 0;
+  }
   reader_.Begin(stream);
   const text::EncodingGuess guess = text::DetectEncoding({reader_.data(), std::min<std::size_t>(reader_.size(), 3)});
   return by_anchor_ ? SearchByAnchor(guess.encoding, guess.byte_order_mark_size)

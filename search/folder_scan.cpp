@@ -10,35 +10,34 @@ using platform::FileSystemError;
 using platform::Folder;
 
 FolderScan::FolderScan(SearchSink& sink, const SearchText& text, UnreadableEntries& unreadable)
-    : sink_(sink),
-      unreadable_(unreadable),
-      matcher_(text, ContentMatcher::kDefaultChunkSize, [this] { return sink_.GoOn(); }) {}
+    : sink_(sink), unreadable_(unreadable), matcher_(text, ContentMatcher::kDefaultChunkSize, [this] { return GoOn(); }) {}
+
+bool FolderScan::GoOn() {
+  if (!stopped_ && !sink_.GoOn()) stopped_ = true;
+  return !stopped_;
+}
 
 bool FolderScan::ScanFolder(Folder& start, std::string_view path) {
   levels_.clear();
   stopped_ = false;
   path_.assign(path);
   if (Enter(start)) levels_.push_back({nullptr, &start, path_.size()});
-  while (!levels_.empty() && !stopped_) {
+  // Between folders too: a tree of empty folders holds no file to stop at.
+  while (!levels_.empty() && GoOn()) {
     Level& level = levels_.back();
     path_.resize(level.path_size);
-    const std::vector<std::string>* subfolders = nullptr;
-    try {
-      subfolders = &level.folder->SubFolders();
-    } catch (const FileSystemError&) {
-      unreadable_.Add(path_);
-    }
-    if (subfolders == nullptr || level.next_subfolder >= subfolders->size()) {
+    const std::vector<std::string>& subfolders = level.folder->SubFolders();
+    if (level.next_subfolder >= subfolders.size()) {
       levels_.pop_back();
       continue;
     }
-    const std::string& name = (*subfolders)[level.next_subfolder++];
+    const std::string& name = subfolders[level.next_subfolder++];
     platform::AppendName(path_, name);
     std::unique_ptr<Folder> subfolder;
     try {
       subfolder = level.folder->GetSubFolder(name);
-    } catch (const FileSystemError&) {
-      unreadable_.Add(path_);
+    } catch (const FileSystemError& error) {
+      unreadable_.Add(path_, error);
       continue;
     }
     if (subfolder && Enter(*subfolder)) {
@@ -51,31 +50,22 @@ bool FolderScan::ScanFolder(Folder& start, std::string_view path) {
 
 bool FolderScan::Enter(Folder& folder) {
   if (!entered_.insert(folder.Identity()).second) return false;
-  const std::vector<std::string>* files = nullptr;
   try {
-    files = &folder.Files();
-  } catch (const FileSystemError&) {
-    unreadable_.Add(path_);
+    if (!folder.List([this] { return GoOn(); })) return false;
+  } catch (const FileSystemError& error) {
+    unreadable_.Add(path_, error);
     return false;
   }
-  // The service is told which files come next, so that the disk can be
-  // fetching them while the current one is searched.
+  const std::vector<std::string>& files = folder.Files();
   std::vector<const std::string*> candidates;
-  for (const std::string& name : *files) {
-    if (IsCandidateFile(name)) candidates.push_back(&name);
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    if (IsCandidateFile(files[i])) candidates.push_back(&files[i]);
+    if (i % 4096 == 4095 && !GoOn()) return false;
   }
-  std::size_t announced = 0;
-  auto announce_until = [&](std::size_t end) {
-    for (; announced < end && announced < candidates.size(); ++announced) folder.Prefetch(*candidates[announced]);
-  };
-  announce_until(kFilesAnnouncedAhead);
-  for (std::size_t i = 0; i < candidates.size(); ++i) {
-    announce_until(i + 1 + kFilesAnnouncedAhead);
-    ExamineFile(folder, *candidates[i]);
-    if (stopped_ || !sink_.GoOn()) {
-      stopped_ = true;
-      return false;
-    }
+  folder.WillRead(candidates);
+  for (const std::string* name : candidates) {
+    ExamineFile(folder, *name);
+    if (!GoOn()) return false;
   }
   return true;
 }
@@ -87,14 +77,9 @@ void FolderScan::ExamineFile(Folder& folder, const std::string& name) {
     // An empty file is no hit, whatever the text: the matcher tells, from
     // its first read.
     const bool hit = matcher_.Contains(*stream);
-    stream->Close();
-    if (matcher_.stopped()) {
-      stopped_ = true;
-    } else if (hit) {
-      sink_.Hit(platform::JoinPath(path_, name));
-    }
-  } catch (const FileSystemError&) {
-    unreadable_.Add(platform::JoinPath(path_, name));
+    if (!matcher_.stopped() && hit) sink_.Hit(platform::JoinPath(path_, name));
+  } catch (const FileSystemError& error) {
+    unreadable_.Add(platform::JoinPath(path_, name), error);
   }
 }
 

@@ -17,8 +17,10 @@ namespace brenvo1::search {
 // Walks a folder tree depth first, pre-order: a folder's files, in the
 // service's order, then each subfolder's whole tree in turn. Every file with
 // a candidate extension is read, and the full path of each one whose text
-// holds the search text goes to the sink at once. The sink is asked after
-// every file, and between the chunks of a large one, whether to go on.
+// holds the search text goes to the sink at once. The sink is asked whether
+// to go on whatever the walk is doing, never more than a few milliseconds
+// apart: after every file and between the chunks of a large one, between
+// folders, and while a large folder is listed.
 //
 // An entry that cannot be read is skipped and counted, so that one
 // locked file does not cost the hits of the rest of the tree. No folder is
@@ -33,10 +35,6 @@ class FolderScan {
   // False when the sink stopped the walk.
   bool ScanFolder(platform::Folder& start, std::string_view path);
 
-  // How many of a folder's candidate files the service hears of before
-  // they are opened.
-  static constexpr std::size_t kFilesAnnouncedAhead = 16;
-
  private:
   // A folder on the way down from the start. The walk keeps its own stack
   // rather than recursing, so that a very deep tree cannot exhaust the
@@ -48,9 +46,12 @@ class FolderScan {
     std::size_t next_subfolder = 0;
   };
 
-  // Examines the folder's files. False when it was entered before or
-  // cannot be listed, or when the sink stopped the walk (stopped_).
+  // Lists the folder and examines its files. False when it was entered
+  // before or cannot be listed, or when the sink stopped the walk
+  // (stopped_).
   bool Enter(platform::Folder& folder);
+  // The sink's answer; once it said stop, the walk only unwinds.
+  bool GoOn();
   void ExamineFile(platform::Folder& folder, const std::string& name);
 
   SearchSink& sink_;

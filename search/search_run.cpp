@@ -8,6 +8,8 @@ namespace brenvo1::search {
 RunOutcome RunSearch(std::string_view folder_path, std::string_view search_text,
                      platform::FileSystemService& file_system, SearchSink& sink) {
   RunOutcome outcome;
+  // A file-system error here (no descriptor left to look) is no answer
+  // about the folder: it goes to the caller as a failed run.
   if (!file_system.FolderExists(folder_path)) {
     outcome.status = RunStatus::FolderMissing;
     return outcome;
@@ -17,7 +19,7 @@ RunOutcome RunSearch(std::string_view folder_path, std::string_view search_text,
     start = file_system.GetFolder(folder_path);
   } catch (const platform::FileSystemError& error) {
     // The folder went away, or became unreadable, since it was checked.
-    outcome.unreadable.Add(error.path().empty() ? std::string(folder_path) : error.path());
+    outcome.unreadable.Add(error.path().empty() ? std::string(folder_path) : error.path(), error);
   }
   bool abandoned = false;
   if (start.folder) {

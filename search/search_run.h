@@ -27,8 +27,10 @@ struct RunOutcome {
 // depth first, and reports to sink the full path of every candidate file
 // whose text holds search_text (UTF-8; bytes that are not are taken as
 // Windows-1252, as in files). An entry that cannot be read is skipped,
-// counted, and the walk goes on. Throws only what the file system or the
-// sink throw beyond FileSystemError (out of memory, a sink's own failure).
+// counted, and the walk goes on. Throws FileSystemError when the system
+// cannot tell whether the folder exists, and otherwise only what the file
+// system or the sink throw beyond FileSystemError (out of memory, a sink's
+// own failure).
 RunOutcome RunSearch(std::string_view folder_path, std::string_view search_text,
                      platform::FileSystemService& file_system, SearchSink& sink);
 

@@ -2,9 +2,16 @@
 
 namespace brenvo1::search {
 
-void UnreadableEntries::Add(std::string path) {
+void UnreadableEntries::Add(std::string path, const platform::FileSystemError& error) {
   ++count_;
-  if (paths_.size() < kKeptPaths) paths_.push_back(std::move(path));
+  if (entries_.size() < kKeptPaths) entries_.push_back({std::move(path), error.reason(), error.what()});
+}
+
+std::vector<std::string> UnreadableEntries::paths() const {
+  std::vector<std::string> paths;
+  paths.reserve(entries_.size());
+  for (const UnreadableEntry& entry : entries_) paths.push_back(entry.path);
+  return paths;
 }
 
 }  // namespace brenvo1::search

@@ -19,14 +19,12 @@ class StringStream : public platform::TextStream {
  public:
   explicit StringStream(std::string content, std::size_t piece = 1 << 20)
       : content_(std::move(content)), piece_(piece) {}
-  bool AtEndOfStream() override { return position_ >= content_.size(); }
   std::size_t Read(std::span<char> destination) override {
     const std::size_t n = std::min({destination.size(), piece_, content_.size() - position_});
     std::memcpy(destination.data(), content_.data() + position_, n);
     position_ += n;
     return n;
   }
-  void Close() override {}
   std::size_t position() const { return position_; }
 
  private:

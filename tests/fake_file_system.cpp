@@ -27,19 +27,14 @@ class FakeFileSystem::FakeStream : public platform::TextStream {
       : owner_(owner), path_(std::move(path)), content_(content), fail_read_(fail_read) {
     ++owner_.open_streams_;
   }
-  ~FakeStream() override { Close(); }
+  ~FakeStream() override { --owner_.open_streams_; }
 
-  bool AtEndOfStream() override { return position_ >= content_.size(); }
   std::size_t Read(std::span<char> destination) override {
     if (fail_read_) Fail(path_);
     const std::size_t n = std::min({destination.size(), owner_.read_size_, content_.size() - position_});
     std::memcpy(destination.data(), content_.data() + position_, n);
     position_ += n;
     return n;
-  }
-  void Close() override {
-    if (open_) --owner_.open_streams_;
-    open_ = false;
   }
 
  private:
@@ -48,7 +43,6 @@ class FakeFileSystem::FakeStream : public platform::TextStream {
   const std::string& content_;
   bool fail_read_;
   std::size_t position_ = 0;
-  bool open_ = true;
 };
 
 class FakeFileSystem::FakeFolder : public platform::Folder {
@@ -58,27 +52,31 @@ class FakeFileSystem::FakeFolder : public platform::Folder {
 
   platform::FolderIdentity Identity() const override { return {1, owner_.Find(real_path_)->inode}; }
 
-  const std::vector<std::string>& Files() override {
+  // Asks go_on once per entry, as a listing in batches would.
+  bool List(const platform::GoOn& go_on) override {
     if (owner_.fail_list_.count(path_)) Fail(path_);
-    return owner_.Find(real_path_)->file_names;
+    const Node* node = owner_.Find(real_path_);
+    for (std::size_t i = 0; i < node->file_names.size() + node->folder_names.size(); ++i) {
+      ++owner_.listing_questions_;
+      if (!go_on()) return false;
+    }
+    return true;
   }
-  const std::vector<std::string>& SubFolders() override {
-    if (owner_.fail_list_.count(path_)) Fail(path_);
-    return owner_.Find(real_path_)->folder_names;
-  }
+  const std::vector<std::string>& Files() override { return owner_.Find(real_path_)->file_names; }
+  const std::vector<std::string>& SubFolders() override { return owner_.Find(real_path_)->folder_names; }
   std::unique_ptr<platform::Folder> GetSubFolder(const std::string& name) override {
     const std::string path = platform::JoinPath(path_, name);
     if (owner_.fail_get_folder_.count(path)) Fail(path);
     return std::make_unique<FakeFolder>(owner_, path, owner_.Resolve(platform::JoinPath(real_path_, name)));
   }
-  void Prefetch(const std::string& name) override {
-    owner_.hints_and_opens_.push_back("hint " + platform::JoinPath(path_, name));
+  void WillRead(std::vector<const std::string*> names) override {
+    for (const std::string* name : names) owner_.plans_and_opens_.push_back("will " + platform::JoinPath(path_, *name));
   }
   std::unique_ptr<platform::TextStream> OpenTextFile(const std::string& name) override {
     const std::string path = platform::JoinPath(path_, name);
     if (owner_.fail_open_.count(path)) Fail(path);
     owner_.opened_.push_back(path);
-    owner_.hints_and_opens_.push_back("open " + path);
+    owner_.plans_and_opens_.push_back("open " + path);
     const Node* node = owner_.Find(platform::JoinPath(real_path_, name));
     return std::make_unique<FakeStream>(owner_, path, node->content, owner_.fail_read_.count(path) > 0);
   }

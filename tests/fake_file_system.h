@@ -31,9 +31,11 @@ class FakeFileSystem : public platform::FileSystemService {
 
   // Paths of the files opened so far, in order.
   const std::vector<std::string>& opened() const { return opened_; }
-  // Prefetch hints and openings in the order they came, as "hint PATH" and
-  // "open PATH".
-  const std::vector<std::string>& hints_and_opens() const { return hints_and_opens_; }
+  // The files each folder said it will read, and the openings, in the
+  // order they came, as "will PATH" and "open PATH".
+  const std::vector<std::string>& plans_and_opens() const { return plans_and_opens_; }
+  // How often the walk was asked whether to go on during a listing.
+  int listing_questions() const { return listing_questions_; }
   int open_streams() const { return open_streams_; }
 
   bool FolderExists(std::string_view path) override;
@@ -59,7 +61,8 @@ class FakeFileSystem : public platform::FileSystemService {
   std::set<std::string> fail_open_, fail_read_, fail_list_, fail_get_folder_;
   std::size_t read_size_ = 1 << 20;
   std::vector<std::string> opened_;
-  std::vector<std::string> hints_and_opens_;
+  std::vector<std::string> plans_and_opens_;
+  int listing_questions_ = 0;
   int open_streams_ = 0;
   std::uint64_t next_inode_ = 1;
 };

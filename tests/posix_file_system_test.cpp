@@ -1,5 +1,7 @@
 #include "platform/posix/posix_file_system.h"
 
+#include "platform/posix/folder_path_walk.h"
+
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -13,6 +15,10 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <thread>
+
+#include "tests/recording_sink.h"
 
 namespace brenvo1::platform::posix {
 namespace {
@@ -85,21 +91,16 @@ TEST_F(PosixFileSystemTest, NamesAreKeptAsRawBytes) {
   EXPECT_EQ(ReadAll(*folder, odd), "content");
 }
 
-TEST_F(PosixFileSystemTest, ReadsFilesAndTellsEmptyOnes) {
+TEST_F(PosixFileSystemTest, ReadsFilesToTheirEnd) {
   Write("empty.txt", "");
   Write("full.txt", "hello world");
   auto folder = std::move(service.GetFolder(root).folder);
-  EXPECT_TRUE(folder->OpenTextFile("empty.txt")->AtEndOfStream());
-  auto stream = folder->OpenTextFile("full.txt");
-  EXPECT_FALSE(stream->AtEndOfStream());
+  EXPECT_EQ(ReadAll(*folder, "empty.txt"), "");
   EXPECT_EQ(ReadAll(*folder, "full.txt"), "hello world");
 }
 
 TEST_F(PosixFileSystemTest, FileWhoseSizeReadsAsZeroIsReadForReal) {
   auto proc = std::move(service.GetFolder("/proc/self").folder);
-  auto stream = proc->OpenTextFile("status");
-  ASSERT_NE(stream, nullptr);
-  EXPECT_FALSE(stream->AtEndOfStream());
   EXPECT_NE(ReadAll(*proc, "status").find("Name:"), std::string::npos);
   // A kernel view with no size and no end in sight is not read through.
   auto endless = proc->OpenTextFile("pagemap");
@@ -107,7 +108,15 @@ TEST_F(PosixFileSystemTest, FileWhoseSizeReadsAsZeroIsReadForReal) {
   EXPECT_THROW(while (endless->Read(buffer)) {}, FileSystemError);
 }
 
-int DescriptorsInUse() { return static_cast<int>(std::distance(fs::directory_iterator("/proc/self/fd"), {})); }
+int Entries(const char* folder) { return static_cast<int>(std::distance(fs::directory_iterator(folder), {})); }
+int DescriptorsInUse() { return Entries("/proc/self/fd"); }
+int Threads() { return Entries("/proc/self/task"); }
+
+// Polls until done holds, for up to 30 s: a state, not a guessed time.
+bool WaitFor(const std::function<bool()>& done) {
+  for (int i = 0; i < 3000 && !done(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  return done();
+}
 
 // Lowers the limit on open files so that only spare more can be opened,
 // for as long as it lives.
@@ -127,68 +136,87 @@ class DescriptorLimit {
   rlimit saved_{};
 };
 
-// A file asked for ahead is opened then, once: at its turn it is read
-// through that descriptor, even if its name has gone meanwhile. Sixteen at
-// most are held, and a folder let go gives its own back.
-TEST_F(PosixFileSystemTest, FileAskedForAheadIsReadThroughTheDescriptorOpenedForIt) {
-  rlimit limit;
-  ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &limit), 0);
-  if (limit.rlim_cur < 256) GTEST_SKIP() << "too few descriptors for the whole window";
+// Read ahead, a file is read as it was when it was opened, whatever
+// happens to its name after; one that could not be opened ahead fails at
+// its turn, as an open then would. At most the pool's depth are held.
+TEST_F(PosixFileSystemTest, FilesReadAheadAreReadAsTheyWereWhenOpened) {
   std::vector<std::string> names;
   for (int i = 0; i < 40; ++i) {
     names.push_back("f" + std::to_string(100 + i) + ".txt");
     Write(names.back(), "content of " + names.back());
   }
-  PosixFileSystem ahead(LookAhead::Always);
+  PosixFileSystem ahead(ReadAheadMode::Always);
   auto folder = std::move(ahead.GetFolder(root).folder);
   ASSERT_EQ(folder->Files(), names);
   const int before = DescriptorsInUse();
-  for (const std::string& name : names) folder->Prefetch(name);
-  EXPECT_EQ(DescriptorsInUse(), before + 16);
+  std::vector<const std::string*> plan;
+  for (const std::string& name : folder->Files()) plan.push_back(&name);
+  folder->WillRead(plan);
+  ASSERT_TRUE(WaitFor([&] { return DescriptorsInUse() == before + 16; }));
   for (const std::string& name : names) fs::remove(root + "/" + name);
   for (std::size_t i = 0; i < names.size(); ++i) {
     if (i < 16) {
       EXPECT_EQ(ReadAll(*folder, names[i]), "content of " + names[i]);
     } else {
-      EXPECT_THROW(folder->OpenTextFile(names[i]), FileSystemError) << "held past the window: " << names[i];
+      EXPECT_THROW(folder->OpenTextFile(names[i]), FileSystemError) << "opened after it went: " << names[i];
     }
   }
   EXPECT_EQ(DescriptorsInUse(), before);
-
-  Write("g.txt", "g");
-  auto again = std::move(ahead.GetFolder(root).folder);
-  again->Prefetch("g.txt");
-  EXPECT_EQ(DescriptorsInUse(), before + 2);
-  again.reset();  // a run given up: what it held goes with it
-  EXPECT_EQ(DescriptorsInUse(), before);
 }
 
-// Held files never cost the walk an open: when descriptors run out, they
-// are given back and the open is tried again.
-TEST_F(PosixFileSystemTest, FilesHeldAheadGoBackWhenDescriptorsRunShort) {
-  for (int i = 0; i < 20; ++i) Write("f" + std::to_string(100 + i) + ".txt", "x" + std::to_string(i));
-  fs::create_directory(root + "/sub");
-  PosixFileSystem ahead(LookAhead::Always);
-  auto folder = std::move(ahead.GetFolder(root).folder);
-  const std::vector<std::string> names = folder->Files();
-  ASSERT_EQ(folder->SubFolders(), (Names{"sub"}));
-  DescriptorLimit limit(2);
-  for (const std::string& name : names) folder->Prefetch(name);  // takes both
-  EXPECT_EQ(ReadAll(*folder, names[10]), "x10");
-  EXPECT_NE(folder->GetSubFolder("sub"), nullptr);
-  for (std::size_t i = 0; i < names.size(); ++i) EXPECT_EQ(ReadAll(*folder, names[i]), "x" + std::to_string(i));
+// A run stopped with files in flight ends at once, and its threads and
+// descriptors go with it.
+TEST_F(PosixFileSystemTest, RunStoppedWithFilesInFlightLeavesNoThreadOrDescriptor) {
+  for (int i = 0; i < 200; ++i) Write("f" + std::to_string(i) + ".txt", "x");
+  const int threads = Threads();
+  const int descriptors = DescriptorsInUse();
+  PosixFileSystem ahead(ReadAheadMode::Always);
+  testing::RecordingSink sink;
+  sink.stop_after_looks = 20;
+  EXPECT_EQ(search::RunSearch(root, "y", ahead, sink).status, search::RunStatus::Abandoned);
+  EXPECT_EQ(Threads(), threads);
+  EXPECT_EQ(DescriptorsInUse(), descriptors);
 }
 
-// Without a stat per file, an entry put in a file's place since the listing
-// is found out by reading it: a FIFO or a folder reads as empty, at once.
-TEST_F(PosixFileSystemTest, FifoOrFolderPutInPlaceOfAFileReadsAsEmpty) {
+// A folder of many entries is listed in pieces, with a look at the run
+// between them, and a "no" stops the listing.
+TEST_F(PosixFileSystemTest, ListingOfAHugeFolderAsksWhetherToGoOn) {
+  for (int i = 0; i < 5000; ++i) std::ofstream(root + "/f" + std::to_string(i) + ".txt");
+  int asked = 0;
+  EXPECT_TRUE(service.GetFolder(root).folder->List([&] { return ++asked > 0; }));
+  EXPECT_GT(asked, 4);
+  asked = 0;
+  EXPECT_FALSE(service.GetFolder(root).folder->List([&] { return ++asked < 3; }));
+  EXPECT_EQ(asked, 3);
+}
+
+// However deep the tree, a walk holds a bounded number of folders open:
+// under any limit that leaves room for two, it finds what it finds without
+// one.
+TEST_F(PosixFileSystemTest, DeepChainUnderADescriptorLimitIsWalkedWhole) {
+  std::string chain;
+  for (int i = 0; i < 40; ++i) chain += "/d" + std::to_string(i);
+  Write(chain.substr(1) + "/hit.txt", "ciao");
+  Write("d0/d1/d2/side/hit.bas", "ciao");
+  const testing::SearchResult whole = testing::Search(service, root, "ciao");
+  ASSERT_EQ(whole.hits.size(), 2u);
+  for (const int spare : {2, 3, 8}) {
+    DescriptorLimit limit(spare);
+    const testing::SearchResult limited = testing::Search(service, root, "ciao");
+    EXPECT_EQ(limited.outcome.status, search::RunStatus::Completed) << spare;
+    EXPECT_EQ(limited.hits, whole.hits) << spare;
+  }
+}
+
+// An entry put in a file's place since the listing is found out from the
+// descriptor opened, at once, and passed over: a FIFO, a folder, a device.
+TEST_F(PosixFileSystemTest, FifoFolderOrDevicePutInPlaceOfAFileIsPassedOver) {
   auto folder = std::move(service.GetFolder(root).folder);
   ASSERT_EQ(::mkfifo((root + "/late.txt").c_str(), 0644), 0);
   fs::create_directory(root + "/dir.txt");
-  for (const char* name : {"late.txt", "dir.txt"}) {
-    auto stream = folder->OpenTextFile(name);  // returns at once, no writer needed
-    ASSERT_NE(stream, nullptr) << name;
-    EXPECT_TRUE(stream->AtEndOfStream()) << name;
+  fs::create_symlink("/dev/zero", root + "/zero.txt");
+  for (const char* name : {"late.txt", "dir.txt", "zero.txt"}) {
+    EXPECT_EQ(folder->OpenTextFile(name), nullptr) << name;  // returns at once, no writer needed
   }
 }
 
@@ -199,6 +227,7 @@ TEST_F(PosixFileSystemTest, FailuresNameTheEntry) {
     FAIL() << "opening a missing file succeeded";
   } catch (const FileSystemError& error) {
     EXPECT_EQ(error.path(), "missing.txt");
+    EXPECT_EQ(error.reason(), platform::FailureReason::Gone);
     EXPECT_NE(std::string(error.what()).find(std::strerror(ENOENT)), std::string::npos);
   }
   EXPECT_THROW(folder->GetSubFolder("missing"), FileSystemError);
@@ -247,8 +276,9 @@ TEST_F(PosixFileSystemTest, ListedPathIsAbsoluteAndClean) {
   EXPECT_EQ(ListedFolderPath("/a b/ c "), "/a b/ c ");
 }
 
-// ".." after a link leaves the link's target, as the system goes; the folder
-// listed is the one searched, and links before it stay as typed.
+// ".." after a link leaves the link's target, as the system goes, also
+// when the link is further up ("via/sib/.." is "real"): the folder listed
+// is the one searched, and links with no ".." after them stay as typed.
 TEST_F(PosixFileSystemTest, DotDotAfterALinkLeavesItsTarget) {
   fs::create_directories(root + "/real/deep");
   Write("real/sib/x.txt", "needle");
@@ -260,7 +290,8 @@ TEST_F(PosixFileSystemTest, DotDotAfterALinkLeavesItsTarget) {
   OpenedFolder opened = service.GetFolder(typed);
   EXPECT_EQ(opened.path, root + "/real/sib");
   EXPECT_EQ(opened.folder->Files(), (Names{"x.txt"}));
-  EXPECT_EQ(service.GetFolder(root + "/via/sib/../deep").path, root + "/via/deep");
+  EXPECT_EQ(service.GetFolder(root + "/via/sib/../deep").path, root + "/real/deep");
+  EXPECT_EQ(service.GetFolder(root + "/via/sib").path, root + "/via/sib");
 }
 
 // A folder deeper than the system takes in one path is still found and

@@ -114,33 +114,19 @@ TEST_F(SearchRunTest, StartFolderThatCannotBeOpenedIsReported) {
   EXPECT_EQ(outcome.unreadable.paths(), (Items{"/w"}));
 }
 
-// The service hears of every candidate file before it is opened, in the
-// order of opening and never more than a bounded number ahead; other files
-// it never hears of.
-TEST_F(SearchRunTest, CandidateFilesAreAnnouncedAheadInOrder) {
-  const std::size_t count = 3 * FolderScan::kFilesAnnouncedAhead;
-  for (std::size_t i = 0; i < count; ++i) {
-    fs.AddFile("/w/f" + std::to_string(100 + i) + ".txt", "x");
-    fs.AddFile("/w/n" + std::to_string(i) + ".md", "x");
-  }
+// A folder tells the service once which of its files will be read, in
+// the order they are then opened, before the first is; other files it
+// never hears of.
+TEST_F(SearchRunTest, EachFolderTellsWhichFilesItWillReadBeforeOpeningThem) {
+  fs.AddFile("/w/b.txt", "x");
+  fs.AddFile("/w/n.md", "x");
+  fs.AddFile("/w/a.frm", "x");
   fs.AddFile("/w/sub/last.bas", "x");
   Run("/w", "y");
-  std::vector<std::string> hinted, opened;
-  for (const std::string& event : fs.hints_and_opens()) {
-    ASSERT_EQ(event.find(".md"), std::string::npos) << event;
-    if (event.rfind("hint ", 0) == 0) {
-      hinted.push_back(event.substr(5));
-    } else {
-      opened.push_back(event.substr(5));
-      ASSERT_LE(hinted.size(), opened.size() + FolderScan::kFilesAnnouncedAhead);
-    }
-  }
-  EXPECT_EQ(hinted, fs.opened());
-  EXPECT_EQ(opened.size(), count + 1);
+  EXPECT_EQ(fs.plans_and_opens(), (Items{"will /w/b.txt", "will /w/a.frm", "open /w/b.txt", "open /w/a.frm",
+                                         "will /w/sub/last.bas", "open /w/sub/last.bas"}));
 }
 
-// However many links lead to a folder, it is searched once, under the first
-// path that reaches it in walk order; links back up the tree end there.
 TEST_F(SearchRunTest, EveryFolderIsSearchedOnce) {
   fs.AddFile("/w/a.txt", "hit");
   fs.AddFolder("/w/alias");
@@ -176,19 +162,34 @@ TEST_F(SearchRunTest, SinkStopsTheRunBetweenFilesAndWithinALargeFile) {
   fs.AddFile("/w/b.txt", std::string(3 * ContentMatcher::kDefaultChunkSize, '.') + "hit");
   fs.AddFile("/w/c.txt", "hit");
   fs.AddFile("/w/sub/d.txt", "hit");
-  sink.stop_after_looks = 0;  // at the first look, after a.txt
+  sink.stop_when = [this] { return fs.opened().size() == 1; };  // after a.txt
   RunOutcome outcome = RunSearch("/w", "hit", fs, sink);
   EXPECT_EQ(outcome.status, RunStatus::Abandoned);
   EXPECT_EQ(sink.hits, Items{"/w/a.txt"});
   EXPECT_EQ(fs.opened(), Items{"/w/a.txt"});
 
   sink = RecordingSink();
-  sink.stop_after_looks = 1;  // at the next look, within b.txt
+  sink.stop_when = [this] { return fs.opened().back() == "/w/b.txt"; };  // within b.txt
   outcome = RunSearch("/w", "hit", fs, sink);
   EXPECT_EQ(outcome.status, RunStatus::Abandoned);
   EXPECT_EQ(sink.hits, Items{"/w/a.txt"});
   EXPECT_EQ(fs.opened(), (Items{"/w/a.txt", "/w/a.txt", "/w/b.txt"}));
   EXPECT_EQ(fs.open_streams(), 0);
+}
+
+// Also where there is no file to look after: between folders, and while a
+// folder of many entries is listed. The first "no" is the last look.
+TEST_F(SearchRunTest, SinkIsAskedThroughEmptyFoldersAndHugeListings) {
+  for (int i = 0; i < 300; ++i) fs.AddFolder("/w/e" + std::to_string(i) + "/f");
+  for (int i = 0; i < 5000; ++i) fs.AddFile("/w/huge/n" + std::to_string(i) + ".md", "");
+  EXPECT_EQ(Run("/w", "x").status, RunStatus::Completed);
+  EXPECT_GE(sink.looks, 600u + 5000u);
+  for (const std::size_t stop : {5u, 400u, 3000u}) {
+    sink = RecordingSink();
+    sink.stop_after_looks = stop;
+    EXPECT_EQ(RunSearch("/w", "x", fs, sink).status, RunStatus::Abandoned) << stop;
+    EXPECT_EQ(sink.looks, stop + 1) << stop;
+  }
 }
 
 // However many entries fail, each is counted and only the first few

@@ -36,9 +36,7 @@ class PiecewiseStream : public brenvo1::platform::TextStream {
  public:
   PiecewiseStream(const std::string& content, std::uint64_t seed, std::size_t largest_piece)
       : content_(content), state_(seed), largest_piece_(largest_piece) {}
-  bool AtEndOfStream() override { return position_ >= content_.size(); }
   std::size_t Read(std::span<char> destination) override {
-    if (closed_) Fail("read after close");
     state_ = state_ * 6364136223846793005ULL + 1442695040888963407ULL;
     const std::size_t piece = 1 + (state_ >> 33) % largest_piece_;
     const std::size_t n = std::min({destination.size(), piece, content_.size() - position_});
@@ -46,7 +44,6 @@ class PiecewiseStream : public brenvo1::platform::TextStream {
     position_ += n;
     return n;
   }
-  void Close() override { closed_ = true; }
 
  private:
   const std::string& content_;

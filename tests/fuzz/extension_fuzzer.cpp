@@ -2,7 +2,6 @@
 // "/" and NUL can occur, and the fuzzer tries those too).
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -14,15 +13,12 @@
 namespace {
 
 using brenvo1::search::IsCandidateFile;
+using brenvo1::search::kCandidateExtensions;
 
 [[noreturn]] void Fail(const char* what, std::string_view name) {
   std::fprintf(stderr, "extension_fuzzer: %s (name of %zu bytes)\n", what, name.size());
   std::abort();
 }
-
-constexpr std::array<std::string_view, 10> kExaminedExtensions = {
-    ".cls", ".bas", ".frm", ".txt", ".vbp", ".hds", ".bds", ".lds", ".dss", ".dse",
-};
 
 char FlipAsciiCase(char c) {
   if (c >= 'a' && c <= 'z') return static_cast<char>(c - 'a' + 'A');
@@ -51,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   const bool candidate = IsCandidateFile(name);
   const bool listed =
-      std::find(kExaminedExtensions.begin(), kExaminedExtensions.end(), extension) != kExaminedExtensions.end();
+      std::find(kCandidateExtensions.begin(), kCandidateExtensions.end(), extension) != kCandidateExtensions.end();
   if (candidate != listed) Fail("IsCandidateFile disagrees with ExtensionOf", name);
 
   // Case never matters, and only the tail after the last dot does.

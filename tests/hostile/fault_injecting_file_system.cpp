@@ -49,21 +49,12 @@ class FaultInjectingStream : public TextStream {
   }
   ~FaultInjectingStream() override { --state_->live_streams; }
 
-  bool AtEndOfStream() override {
-    if (state_->Enter(FsCall::AtEndOfStream, path_)) state_->Fail();
-    const bool at_end = inner_->AtEndOfStream();
-    state_->After();
-    return at_end;
-  }
-
   std::size_t Read(std::span<char> destination) override {
     if (state_->Enter(FsCall::Read, path_)) state_->Fail();
     const std::size_t got = inner_->Read(destination);
     state_->After();
     return got;
   }
-
-  void Close() override { inner_->Close(); }
 
  private:
   std::unique_ptr<TextStream> inner_;
@@ -81,19 +72,14 @@ class FaultInjectingFolder : public Folder {
 
   platform::FolderIdentity Identity() const override { return inner_->Identity(); }
 
-  const std::vector<std::string>& Files() override {
-    if (state_->Enter(FsCall::Files, path_)) state_->Fail();
-    const std::vector<std::string>& files = inner_->Files();
+  bool List(const platform::GoOn& go_on) override {
+    if (state_->Enter(FsCall::List, path_)) state_->Fail();
+    const bool listed = inner_->List(go_on);
     state_->After();
-    return files;
+    return listed;
   }
-
-  const std::vector<std::string>& SubFolders() override {
-    if (state_->Enter(FsCall::SubFolders, path_)) state_->Fail();
-    const std::vector<std::string>& subfolders = inner_->SubFolders();
-    state_->After();
-    return subfolders;
-  }
+  const std::vector<std::string>& Files() override { return inner_->Files(); }
+  const std::vector<std::string>& SubFolders() override { return inner_->SubFolders(); }
 
   std::unique_ptr<Folder> GetSubFolder(const std::string& name) override {
     std::string path = platform::JoinPath(path_, name);
@@ -104,9 +90,9 @@ class FaultInjectingFolder : public Folder {
     return std::make_unique<FaultInjectingFolder>(std::move(subfolder), std::move(path), state_);
   }
 
-  // A hint cannot fail: passed on, so that the service's look-ahead runs
-  // under the same failures.
-  void Prefetch(const std::string& name) override { inner_->Prefetch(name); }
+  // Passed on, so that the service's read-ahead runs under the same
+  // failures.
+  void WillRead(std::vector<const std::string*> names) override { inner_->WillRead(std::move(names)); }
 
   std::unique_ptr<TextStream> OpenTextFile(const std::string& name) override {
     std::string path = platform::JoinPath(path_, name);
@@ -131,16 +117,12 @@ std::string_view NameOf(FsCall kind) {
       return "FolderExists";
     case FsCall::GetFolder:
       return "GetFolder";
-    case FsCall::Files:
-      return "Files";
-    case FsCall::SubFolders:
-      return "SubFolders";
+    case FsCall::List:
+      return "List";
     case FsCall::GetSubFolder:
       return "GetSubFolder";
     case FsCall::OpenTextFile:
       return "OpenTextFile";
-    case FsCall::AtEndOfStream:
-      return "AtEndOfStream";
     case FsCall::Read:
       return "Read";
   }

@@ -21,17 +21,14 @@ namespace brenvo1::testing {
 enum class FsCall {
   FolderExists,   // a failure answers false
   GetFolder,
-  Files,
-  SubFolders,
+  List,
   GetSubFolder,
   OpenTextFile,
-  AtEndOfStream,
   Read,
 };
 
-inline constexpr std::array<FsCall, 8> kAllFsCalls = {
-    FsCall::FolderExists, FsCall::GetFolder,    FsCall::Files,         FsCall::SubFolders,
-    FsCall::GetSubFolder, FsCall::OpenTextFile, FsCall::AtEndOfStream, FsCall::Read,
+inline constexpr std::array<FsCall, 6> kAllFsCalls = {
+    FsCall::FolderExists, FsCall::GetFolder, FsCall::List, FsCall::GetSubFolder, FsCall::OpenTextFile, FsCall::Read,
 };
 
 std::string_view NameOf(FsCall kind);
@@ -39,9 +36,9 @@ std::string_view NameOf(FsCall kind);
 class FaultInjectingFileSystem : public platform::FileSystemService {
  public:
   // One call as the engine made it. entry is the full path concerned: the
-  // folder for FolderExists, GetFolder, Files and SubFolders, the folder
-  // joined with the name for GetSubFolder and OpenTextFile, the file for
-  // AtEndOfStream and Read. sequence numbers every call from 1 on.
+  // folder for FolderExists, GetFolder and List, the folder joined with the
+  // name for GetSubFolder and OpenTextFile, the file for Read. sequence
+  // numbers every call from 1 on.
   struct CallRecord {
     FsCall kind;
     std::string entry;

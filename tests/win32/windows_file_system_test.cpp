@@ -11,7 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/sized_text_stream.h"
+#include "platform/file_stream.h"
+#include "platform/windows/folder_path_forms.h"
+#include "platform/windows/wide_text.h"
 #include "cli/windows_arguments.h"
 #include "search/search_run.h"
 #include "tests/recording_sink.h"
@@ -38,7 +40,7 @@ class TempTree {
 
   // The root's full path, as a user would type it.
   const std::wstring& root() const { return root_; }
-  std::string root_wtf8() const { return Wtf8FromWide(root_); }
+  std::string root_wtf8() const { return Wtf8Text(root_); }
   std::wstring Extended(const std::wstring& relative) const {
     return ExtendedLengthPath(relative.empty() ? root_ : root_ + L"\\" + relative);
   }
@@ -178,7 +180,7 @@ TEST(WindowsFileSystem, StartFolderListedByItsFullPathWithBackslashes) {
 TEST(WindowsFileSystem, DeviceNamesAreTheFilesTheyAre) {
   TempTree tree;
   const std::vector<std::wstring> files = {L"NUL.bas", L"con.txt", L"COM1.txt", L"lpt9.cls", L"Aux.frm", L"PRN"};
-  for (const std::wstring& name : files) tree.File(name, "ostile " + Wtf8FromWide(name));
+  for (const std::wstring& name : files) tree.File(name, "ostile " + Wtf8Text(name));
   tree.Folder(L"con");
   tree.File(L"con\\nul.txt", "ostile dentro");
 
@@ -187,9 +189,9 @@ TEST(WindowsFileSystem, DeviceNamesAreTheFilesTheyAre) {
   EXPECT_EQ(start.folder->Files(), (Names{"Aux.frm", "COM1.txt", "con.txt", "lpt9.cls", "NUL.bas", "PRN"}));
   EXPECT_EQ(start.folder->SubFolders(), Names{"con"});
   for (const std::wstring& name : files) {
-    const std::unique_ptr<TextStream> stream = start.folder->OpenTextFile(Wtf8FromWide(name));
+    const std::unique_ptr<TextStream> stream = start.folder->OpenTextFile(Wtf8Text(name));
     ASSERT_NE(stream, nullptr);
-    EXPECT_EQ(ReadAll(*stream), "ostile " + Wtf8FromWide(name));
+    EXPECT_EQ(ReadAll(*stream), "ostile " + Wtf8Text(name));
   }
 
   const testing::SearchResult run = Search(tree.root_wtf8(), "ostile");
@@ -213,7 +215,7 @@ TEST(WindowsFileSystem, ExtendedLengthPathIsTakenAsTyped) {
   tree.File(L"dir.\\punto.txt", "ostile");
   tree.Folder(L"dir");
   tree.File(L"dir\\senza.txt", "ostile");
-  const std::string extended = Wtf8FromWide(tree.Extended(L""));
+  const std::string extended = Wtf8Text(tree.Extended(L""));
   EXPECT_EQ(Search(extended + "\\dir.", "ostile").hits, Names{extended + "\\dir.\\punto.txt"});
   EXPECT_EQ(Search(tree.root_wtf8() + "\\dir.", "ostile").hits, Names{tree.root_wtf8() + "\\dir\\senza.txt"});
 }
@@ -226,7 +228,7 @@ TEST(WindowsFileSystem, PathsLongerThanMaxPath) {
     tree.Folder(relative);
   }
   tree.File(relative + L"\\in_fondo.txt", "ostile");
-  const std::string deep_folder = tree.root_wtf8() + "\\" + Wtf8FromWide(relative);
+  const std::string deep_folder = tree.root_wtf8() + "\\" + Wtf8Text(relative);
   ASSERT_GT(deep_folder.size(), 300u);
 
   const testing::SearchResult from_root = Search(tree.root_wtf8(), "ostile");
@@ -243,10 +245,10 @@ TEST(WindowsFileSystem, NamesAreWtf8InTheSameOrderAsOnPosix) {
   // pairs in UTF-16, four bytes in UTF-8.
   for (const std::u8string_view name : {u8"b.txt", u8"B.TXT.bas", u8"a.TXT", u8"\u00e0.txt", u8"\U0001F600.txt",
                                         u8"_x.txt", u8"Z.txt", u8"\U00010400 deseret.bas", u8"citt\u00e0.cls"}) {
-    tree.File(*WideFromWtf8(Utf8(name)), "ostile");
+    tree.File(*WideName(Utf8(name)), "ostile");
   }
-  tree.Folder(*WideFromWtf8(Utf8(u8"\U0001F600 cartella")));
-  tree.File(*WideFromWtf8(Utf8(u8"\U0001F600 cartella\\\u00c0.txt")), "ostile");
+  tree.Folder(*WideName(Utf8(u8"\U0001F600 cartella")));
+  tree.File(*WideName(Utf8(u8"\U0001F600 cartella\\\u00c0.txt")), "ostile");
 
   WindowsFileSystem service;
   OpenedFolder start = service.GetFolder(tree.root_wtf8());
@@ -382,10 +384,9 @@ TEST(WindowsFileSystem, ReadsInBoundedChunksUpToTheEnd) {
   OpenedFolder start = service.GetFolder(tree.root_wtf8());
   const std::unique_ptr<TextStream> empty = start.folder->OpenTextFile("empty.txt");
   ASSERT_NE(empty, nullptr);
-  EXPECT_TRUE(empty->AtEndOfStream());
+  EXPECT_EQ(ReadAll(*empty), "");
   const std::unique_ptr<TextStream> stream = start.folder->OpenTextFile("big.txt");
   ASSERT_NE(stream, nullptr);
-  EXPECT_FALSE(stream->AtEndOfStream());
   std::vector<char> chunk(1 << 16);
   std::string read;
   for (std::size_t got; (got = stream->Read(chunk)) > 0;) {
@@ -402,7 +403,7 @@ TEST(WindowsFileSystem, ReadsInBoundedChunksUpToTheEnd) {
 // no size, its size is asked once and it is read on to its end.
 TEST(WindowsFileSystem, FileLongerThanTheLimitForUnsizedFilesIsReadToItsEnd) {
   TempTree tree;
-  std::string big(SizedTextStream::kUnsizedLimit + 4096, '-');
+  std::string big(FileStream::kUnsizedLimit + 4096, '-');
   big.replace(big.size() - 6, 6, "ostile");
   tree.File(L"big.txt", big);
   WindowsFileSystem service;

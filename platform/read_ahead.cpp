@@ -1,0 +1,122 @@
+#include "platform/read_ahead.h"
+
+namespace brenvo1::platform {
+
+ReadAhead::~ReadAhead() {
+  {
+    std::unique_lock lock(mutex_);
+    EndPlan(lock);
+    stopping_ = true;
+  }
+  work_.notify_all();
+  for (std::thread& thread : threads_) thread.join();
+}
+
+void ReadAhead::Plan(const void* folder, std::vector<const std::string*> names, Opener open) {
+  std::vector<Result> dropped;
+  {
+    std::unique_lock lock(mutex_);
+    EndPlan(lock);
+    dropped.swap(results_);
+    folder_ = folder;
+    names_ = std::move(names);
+    open_ = std::move(open);
+    next_open_ = next_take_ = 0;
+    results_.resize(depth_);
+    while (threads_.size() < depth_) threads_.emplace_back([this] { Work(); });
+  }
+  work_.notify_all();
+}
+
+bool ReadAhead::Planned(const void* folder) const {
+  std::lock_guard lock(mutex_);
+  return folder_ == folder && folder != nullptr && next_take_ < names_.size();
+}
+
+std::optional<std::unique_ptr<TextStream>> ReadAhead::Take(const void* folder, const std::string& name) {
+  std::unique_lock lock(mutex_);
+  if (folder_ != folder || folder == nullptr || next_take_ >= names_.size() || *names_[next_take_] != name) {
+    return std::nullopt;
+  }
+  const std::size_t index = next_take_;
+  if (index >= next_open_) {
+    // No thread has it yet: the walk opens it now rather than wait for one.
+    next_open_ = next_take_ = index + 1;
+    lock.unlock();
+    work_.notify_all();
+    return std::nullopt;
+  }
+  Result& slot = results_[index % depth_];
+  done_.wait(lock, [&] { return slot.ready; });
+  Result result = std::move(slot);
+  slot = Result{};
+  next_take_ = index + 1;
+  lock.unlock();
+  work_.notify_one();
+  if (result.failure) std::rethrow_exception(result.failure);
+  if (result.not_now) return std::nullopt;
+  return std::move(result.stream);
+}
+
+void ReadAhead::Forget(const void* folder) {
+  std::vector<Result> dropped;
+  std::unique_lock lock(mutex_);
+  if (folder_ != folder || folder == nullptr) return;
+  EndPlan(lock);
+  dropped.swap(results_);
+}
+
+void ReadAhead::Drop() {
+  std::vector<Result> dropped;
+  std::unique_lock lock(mutex_);
+  EndPlan(lock);
+  dropped.swap(results_);
+}
+
+void ReadAhead::EndPlan(std::unique_lock<std::mutex>& lock) {
+  ++generation_;
+  folder_ = nullptr;
+  names_.clear();
+  open_ = nullptr;
+  next_open_ = next_take_ = 0;
+  // Their folder may close its descriptor as soon as this returns.
+  done_.wait(lock, [this] { return in_flight_ == 0; });
+}
+
+void ReadAhead::Work() {
+  std::unique_lock lock(mutex_);
+  for (;;) {
+    work_.wait(lock, [this] {
+      return stopping_ || (folder_ != nullptr && next_open_ < names_.size() && next_open_ < next_take_ + depth_);
+    });
+    if (stopping_) return;
+    const std::size_t index = next_open_++;
+    const std::uint64_t generation = generation_;
+    const std::string& name = *names_[index];
+    const Opener open = open_;
+    ++in_flight_;
+    lock.unlock();
+    Result result;
+    try {
+      result.stream = open(name);
+    } catch (const NotNow&) {
+      result.not_now = true;
+    } catch (...) {
+      result.failure = std::current_exception();
+    }
+    result.ready = true;
+    lock.lock();
+    --in_flight_;
+    if (generation == generation_) {
+      results_[index % depth_] = std::move(result);
+    } else {
+      // The plan ended meanwhile: the file closes, outside the lock.
+      lock.unlock();
+      result = Result{};
+      lock.lock();
+    }
+    done_.notify_all();
+  }
+}
+
+}  // namespace brenvo1::platform
