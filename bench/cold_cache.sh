@@ -9,6 +9,7 @@
 # disk and the same load.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
+source "$here/request_count.sh"
 tree=${1:?usage: cold_cache.sh TREE TEXT [ROUNDS]}
 text=${2:?usage: cold_cache.sh TREE TEXT [ROUNDS]}
 rounds=${3:-5}
@@ -17,8 +18,7 @@ scan=${BRENVO1_SCAN:-${BRENVO1_BUILD:-$here/../build-bench}/cli/brenvo1-scan}
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-find "$tree" -type f \( -iname '*.cls' -o -iname '*.bas' -o -iname '*.frm' -o -iname '*.txt' -o -iname '*.vbp' \
-  -o -iname '*.hds' -o -iname '*.bds' -o -iname '*.lds' -o -iname '*.dss' -o -iname '*.dse' \) -print0 > "$work/list"
+find "$tree" -type f \( "${find_candidates[@]}" \) -print0 > "$work/list"
 
 can_drop=0
 if [ "$(id -u)" -eq 0 ] && sync && echo 3 > /proc/sys/vm/drop_caches 2>/dev/null; then can_drop=1; fi

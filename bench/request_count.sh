@@ -7,7 +7,11 @@
 # bytes. Counted with `strace -f -c`, so a program's start-up (its libraries)
 # is in the figures too; request_baseline shows that part on an empty folder.
 
-extensions=(cls bas frm txt vbp hds bds lds dss dse)
+# The program's one list of extensions (search/extension.h), without dots.
+mapfile -t extensions < <(grep -o '"\.[a-z0-9]\+"' "$(dirname "${BASH_SOURCE[0]}")/../search/extension.h" | tr -d '".')
+# find's test for a candidate file: the extensions, any case.
+find_candidates=()
+for extension in "${extensions[@]}"; do find_candidates+=(${find_candidates:+-o} -iname "*.$extension"); done
 rg_glob="*.{$(IFS=,; echo "${extensions[*]}")}"
 # grep's --include is case-sensitive; a bracket per letter makes it match
 # .TXT and .Bas as the other tools do.
@@ -42,8 +46,7 @@ declare -A tool_label=([scan]="brenvo1-scan" [other]="other brenvo1-scan" [rg1]=
 
 # Candidate files under a folder: the ten extensions, any case.
 candidate_count() {
-  find "$1" -type f \( -iname '*.cls' -o -iname '*.bas' -o -iname '*.frm' -o -iname '*.txt' -o -iname '*.vbp' \
-    -o -iname '*.hds' -o -iname '*.bds' -o -iname '*.lds' -o -iname '*.dss' -o -iname '*.dse' \) | wc -l
+  find "$1" -type f \( "${find_candidates[@]}" \) | wc -l
 }
 
 # Runs a tool under strace and prints one table row: opens, stats, closes,

@@ -18,8 +18,9 @@ install(FILES ${PROJECT_SOURCE_DIR}/packaging/brenvo1.svg
 # What a Linux distribution and its software centres read about the
 # program; the Windows packages carry packaging/windows/ instead.
 if(UNIX)
-  install(FILES ${PROJECT_SOURCE_DIR}/packaging/org.brenvo1.scandilo.metainfo.xml
-    DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+  configure_file(${PROJECT_SOURCE_DIR}/packaging/org.brenvo1.scandilo.metainfo.xml.in
+    ${PROJECT_BINARY_DIR}/org.brenvo1.scandilo.metainfo.xml @ONLY)
+  install(FILES ${PROJECT_BINARY_DIR}/org.brenvo1.scandilo.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
   # The copyright file as it is; the changelog and the manual pages
   # compressed the way Debian's tools do it, gzip -9n: best compression, and
@@ -82,17 +83,17 @@ set(CPACK_DEBIAN_PACKAGE_SUGGESTS
   "gnome-text-editor | gedit | kwrite | kate | mousepad | xed | pluma | featherpad | leafpad | xdg-utils")
 # CPack puts the summary first and indents these lines as dpkg wants them.
 # No line may start with a dot, which dpkg would read as a control line.
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION [=[
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "\
 Scandilo cerca un testo nei file di una cartella e di tutte le sue
 sottocartelle, senza distinguere maiuscole e minuscole, ed elenca i file
 che lo contengono; un doppio clic su un file lo apre nell'editor di testo.
-Esamina i file .txt, .bas, .cls, .frm, .vbp, .hds, .bds, .lds, .dss e .dse.
+Esamina i file ${BRENVO1_EXTENSIONS_IT}.
 
 Scandilo searches a folder and all folders below it for a text, ignoring
 case, and lists the files that contain it; a double-click on a listed file
 opens it in the desktop's text editor. It examines the files whose names
-end in .txt, .bas, .cls, .frm, .vbp, .hds, .bds, .lds, .dss and .dse.
+end in ${BRENVO1_EXTENSIONS_EN}.
 
-brenvo1-scan CARTELLA TESTO runs the same search from a terminal.]=])
+brenvo1-scan CARTELLA TESTO runs the same search from a terminal.")
 
 include(CPack)

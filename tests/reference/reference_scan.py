@@ -24,10 +24,10 @@ import sys
 
 CASE_FOLDING_FILE = "/usr/share/unicode/CaseFolding.txt"
 
-CANDIDATE_EXTENSIONS = (
-    b".cls", b".bas", b".frm", b".txt", b".vbp",
-    b".hds", b".bds", b".lds", b".dss", b".dse",
-)
+# The program's one list (search/extension.h); which names count is this
+# reference's own rule.
+with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "search", "extension.h"), "rb") as header:
+    CANDIDATE_EXTENSIONS = tuple(re.findall(rb'"(\.[a-z0-9]+)"', header.read()))
 
 FOLDER_MISSING_MESSAGE = b"Impossibile trovare il percorso"
 UNREADABLE_MESSAGE = b"File o cartelle non leggibili: %d"

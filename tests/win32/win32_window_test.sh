@@ -360,4 +360,14 @@ probe close
 expect_end_after_close "$app_pid" "while a box was shown"
 running "$app_pid" || app_pid=""
 
+# The user logging off with a box on screen: the box, then the program, go.
+start_program
+enter_text txtPercorso "$(windows_path "$work/manca")"
+click Command1
+timeout 30 xdotool search --sync --onlyvisible --name '^Brenvo1$' >/dev/null ||
+  fail "the Brenvo1 box did not appear for a missing folder: $(window_state)"
+probe end-session
+expect_end_after_close "$app_pid" "at the end of the session, a box shown"
+running "$app_pid" || app_pid=""
+
 [ "$failures" -eq 0 ] || exit 1

@@ -24,6 +24,8 @@
 //   window_probe press-ok             clicks the box's OK button
 //   window_probe tip                  the text of the tip shown over the
 //                                     window, fails when none is shown
+//   window_probe end-session          tells the window the session ends, as
+//                                     logging off does
 //   window_probe close                asks the window to close (WM_CLOSE), as
 //                                     Task Manager's "End task" does
 //   window_probe focus                the control with the keyboard focus
@@ -529,6 +531,16 @@ int wmain(int argc, wchar_t** argv) {
   if (command == "accessible") return Accessible(form);
   if (command == "tip") return Tip(form);
   if (command == "close") return PostMessageW(form, WM_CLOSE, 0, 0) ? 0 : Fail("the close request was not posted");
+  if (command == "end-session") {
+    DWORD_PTR agreed = 0;
+    if (!SendMessageTimeoutW(form, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, &agreed)) {
+      return Fail("the window did not answer whether the session may end");
+    }
+    if (!agreed) return Fail("the window would not let the session end");
+    return SendMessageTimeoutW(form, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, &agreed)
+               ? 0
+               : Fail("the window did not take the end of the session");
+  }
   if (command == "load" && argc == 3) return Load(form, argv[2]);
   return Fail("unknown command");
 }

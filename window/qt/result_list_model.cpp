@@ -15,11 +15,11 @@ constexpr std::size_t kBlockBytes = std::size_t{1} << 20;
 // characters where the bytes are UTF-8.
 QString ShownText(std::string_view item) {
   const std::size_t half = ResultListModel::kShownBytes / 2;
-  std::size_t headEnd = half;
-  while (headEnd > half - 3 && text::IsContinuationByte(item[headEnd])) --headEnd;
-  std::size_t tailStart = item.size() - half;
-  while (tailStart < item.size() - half + 3 && text::IsContinuationByte(item[tailStart])) ++tailStart;
-  return FromUtf8(item.substr(0, headEnd)) + QChar(0x2026) + FromUtf8(item.substr(tailStart));
+  std::size_t head_end = half;
+  while (head_end > half - 3 && text::IsContinuationByte(item[head_end])) --head_end;
+  std::size_t tail_start = item.size() - half;
+  while (tail_start < item.size() - half + 3 && text::IsContinuationByte(item[tail_start])) ++tail_start;
+  return FromUtf8(item.substr(0, head_end)) + QChar(0x2026) + FromUtf8(item.substr(tail_start));
 }
 
 }  // namespace

@@ -184,6 +184,14 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_CLOSE:
       if (run_->RequestClose()) DestroyWindow(hwnd_);
       return 0;
+    case WM_QUERYENDSESSION:
+      // Nothing of the program's is lost at its end: the user may log off.
+      return TRUE;
+    case WM_ENDSESSION:
+      // The session ends, and the program with it, whatever it is doing: a
+      // run stops at its next look at the queue, a box on screen goes.
+      if (wparam && run_->RequestClose()) DestroyWindow(hwnd_);
+      return 0;
     case WM_DESTROY:
       // The controls die with the window; nothing may reach them after.
       SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);

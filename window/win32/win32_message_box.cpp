@@ -171,8 +171,8 @@ class Win32MessageBox::Dialog {
     if (set_dpi_behaviour) set_dpi_behaviour(hwnd_, kDisableAll, kDisableAll);
 
     // Creation order is the order of Tab: the details, their button, OK.
-    // The details come after the text once the box knows its width (see
-    // PlaceDetails).
+    // The details are made once the box knows its width (MakeDetails, from
+    // LayOut).
     text_control_ = Control(L"STATIC", text_, WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL, 0, -1);
     if (detail_lines_ > 0) {
       toggle_ = Control(L"BUTTON", WideText(messages::kShowDetails), WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0,
