@@ -7,25 +7,25 @@ namespace brenvo1::platform {
 
 std::size_t FileStream::Read(std::span<char> destination) {
   if (destination.empty()) return 0;
-  if (ahead_used_ < ahead_.size()) {
-    const std::size_t n = std::min(destination.size(), ahead_.size() - ahead_used_);
-    std::memcpy(destination.data(), ahead_.data() + ahead_used_, n);
+  if (ahead_used_ < ahead_size_) {
+    const std::size_t n = std::min(destination.size(), ahead_size_ - ahead_used_);
+    std::memcpy(destination.data(), ahead_.get() + ahead_used_, n);
     ahead_used_ += n;
-    if (ahead_used_ == ahead_.size()) std::vector<char>().swap(ahead_);
+    if (ahead_used_ == ahead_size_) ahead_.reset();
     return n;
   }
   return ReadFromFile(destination.data(), destination.size());
 }
 
 void FileStream::ReadAhead(std::size_t size) {
-  ahead_.resize(size);
+  ahead_ = std::make_unique_for_overwrite<char[]>(size);
   std::size_t filled = 0;
   while (filled < size) {
-    const std::size_t got = ReadFromFile(ahead_.data() + filled, size - filled);
+    const std::size_t got = ReadFromFile(ahead_.get() + filled, size - filled);
     if (got == 0) break;
     filled += got;
   }
-  ahead_.resize(filled);
+  ahead_size_ = filled;
   ahead_used_ = 0;
 }
 

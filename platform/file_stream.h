@@ -2,9 +2,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
-#include <vector>
 
 #include "platform/file_system.h"
 
@@ -54,7 +54,10 @@ class FileStream : public TextStream {
   bool at_end_ = false;
   bool first_read_ = true;
   std::uint64_t read_ = 0;
-  std::vector<char> ahead_;  // read by ReadAhead and not handed out yet
+  // Read by ReadAhead and not handed out yet. Not cleared first: a chunk of
+  // which a small file fills a page is not worth writing whole.
+  std::unique_ptr<char[]> ahead_;
+  std::size_t ahead_size_ = 0;
   std::size_t ahead_used_ = 0;
 };
 

@@ -12,8 +12,9 @@ ReadAhead::~ReadAhead() {
   for (std::thread& thread : threads_) thread.join();
 }
 
-void ReadAhead::Plan(const void* folder, std::vector<const std::string*> names, Opener open) {
+void ReadAhead::Plan(const void* folder, std::vector<const std::string*> names, Opener open, By by) {
   std::vector<Result> dropped;
+  std::size_t to_wake = 0;
   {
     std::unique_lock lock(mutex_);
     EndPlan(lock);
@@ -21,11 +22,18 @@ void ReadAhead::Plan(const void* folder, std::vector<const std::string*> names, 
     folder_ = folder;
     names_ = std::move(names);
     open_ = std::move(open);
+    by_ = by;
     next_open_ = next_take_ = 0;
     results_.resize(depth_);
+    if (by_ == By::Walk) {
+      OpenByWalk(lock);
+      return;
+    }
     while (threads_.size() < depth_) threads_.emplace_back([this] { Work(); });
+    to_wake = std::min(depth_, names_.size());
   }
-  work_.notify_all();
+  // As many threads as there are files to open: each wake costs a switch.
+  for (std::size_t i = 0; i < to_wake; ++i) work_.notify_one();
 }
 
 bool ReadAhead::Planned(const void* folder) const {
@@ -43,7 +51,7 @@ std::optional<std::unique_ptr<TextStream>> ReadAhead::Take(const void* folder, c
     // No thread has it yet: the walk opens it now rather than wait for one.
     next_open_ = next_take_ = index + 1;
     lock.unlock();
-    work_.notify_all();
+    work_.notify_one();
     return std::nullopt;
   }
   Result& slot = results_[index % depth_];
@@ -51,8 +59,12 @@ std::optional<std::unique_ptr<TextStream>> ReadAhead::Take(const void* folder, c
   Result result = std::move(slot);
   slot = Result{};
   next_take_ = index + 1;
-  lock.unlock();
-  work_.notify_one();
+  if (by_ == By::Walk) {
+    OpenByWalk(lock);
+  } else {
+    lock.unlock();
+    work_.notify_one();
+  }
   if (result.failure) std::rethrow_exception(result.failure);
   if (result.not_now) return std::nullopt;
   return std::move(result.stream);
@@ -73,6 +85,25 @@ void ReadAhead::Drop() {
   dropped.swap(results_);
 }
 
+void ReadAhead::OpenByWalk(std::unique_lock<std::mutex>&) {
+  for (; next_open_ < names_.size() && next_open_ < next_take_ + depth_; ++next_open_) {
+    results_[next_open_ % depth_] = Open(open_, *names_[next_open_]);
+  }
+}
+
+ReadAhead::Result ReadAhead::Open(const Opener& open, const std::string& name) {
+  Result result;
+  try {
+    result.stream = open(name);
+  } catch (const NotNow&) {
+    result.not_now = true;
+  } catch (...) {
+    result.failure = std::current_exception();
+  }
+  result.ready = true;
+  return result;
+}
+
 void ReadAhead::EndPlan(std::unique_lock<std::mutex>& lock) {
   ++generation_;
   folder_ = nullptr;
@@ -87,7 +118,8 @@ void ReadAhead::Work() {
   std::unique_lock lock(mutex_);
   for (;;) {
     work_.wait(lock, [this] {
-      return stopping_ || (folder_ != nullptr && next_open_ < names_.size() && next_open_ < next_take_ + depth_);
+      return stopping_ || (folder_ != nullptr && by_ == By::Threads && next_open_ < names_.size() &&
+                           next_open_ < next_take_ + depth_);
     });
     if (stopping_) return;
     const std::size_t index = next_open_++;
@@ -96,15 +128,7 @@ void ReadAhead::Work() {
     const Opener open = open_;
     ++in_flight_;
     lock.unlock();
-    Result result;
-    try {
-      result.stream = open(name);
-    } catch (const NotNow&) {
-      result.not_now = true;
-    } catch (...) {
-      result.failure = std::current_exception();
-    }
-    result.ready = true;
+    Result result = Open(open, name);
     lock.lock();
     --in_flight_;
     if (generation == generation_) {
@@ -115,7 +139,8 @@ void ReadAhead::Work() {
       result = Result{};
       lock.lock();
     }
-    done_.notify_all();
+    // One thread waits for results: the walk's.
+    done_.notify_one();
   }
 }
 

@@ -19,7 +19,7 @@ namespace brenvo1::platform {
 // When a run's files are opened and read ahead of their turn.
 enum class ReadAheadMode {
   WhereItPays,  // what the programs use: see ReadAheadSwitch
-  Always,       // for tests of the read-ahead itself
+  Always,       // for tests of the read-ahead itself: always, by threads
   Never,
 };
 
@@ -31,6 +31,8 @@ class ReadAheadSwitch {
  public:
   explicit ReadAheadSwitch(ReadAheadMode mode) : mode_(mode) {}
 
+  // Whether files are read ahead by threads rather than by the walk.
+  bool ByThreads(bool network) const { return network || mode_ == ReadAheadMode::Always; }
   bool On(bool network) const {
     return mode_ == ReadAheadMode::Always || (mode_ == ReadAheadMode::WhereItPays && (network || files_left_ > 0));
   }
@@ -50,16 +52,22 @@ class ReadAheadSwitch {
   std::atomic<int> files_left_{0};
 };
 
-// A small pool of threads that opens the next files of a folder and reads
-// their first chunk while the walk searches earlier ones. Opens are
-// synchronous on every file system, and on a file server each open and
-// each first read waits for a round trip: with many in flight, a folder of
-// files costs the time of a few round trips rather than two per file.
+// The next files of a folder, opened ahead of their turn while the walk
+// searches earlier ones, in one of two ways:
+// - by a small pool of threads, which also read each file's first chunk.
+//   Opens are synchronous on every file system, and on a file server each
+//   open and each first read waits for a round trip: with many in flight,
+//   a folder of files costs the time of a few round trips rather than two
+//   per file. The threads start with the first such plan and are stopped
+//   and joined when the read-ahead goes, with the run.
+// - by the walk's own thread, as it takes each file, for opens that do not
+//   wait long and ask the system to fetch the file (a local disk): no
+//   thread to wake and no hand-over per file, which on a disk cost more
+//   than they save.
 //
 // The walk takes the files in its own order. At most the depth given are
 // opened ahead of the last one taken, each holding one descriptor or
-// handle and one chunk; the threads start with the first plan and are
-// stopped and joined when the read-ahead goes, with the run.
+// handle and at most one chunk.
 class ReadAhead {
  public:
   // Opens a file and reads ahead its first bytes, on a thread of the pool.
@@ -78,9 +86,11 @@ class ReadAhead {
   ReadAhead(const ReadAhead&) = delete;
   ReadAhead& operator=(const ReadAhead&) = delete;
 
+  enum class By { Threads, Walk };
+
   // Starts opening names (which must outlive the plan) in order, for
   // folder, in place of any plan before.
-  void Plan(const void* folder, std::vector<const std::string*> names, Opener open);
+  void Plan(const void* folder, std::vector<const std::string*> names, Opener open, By by = By::Threads);
   // Whether folder's plan is still running.
   bool Planned(const void* folder) const;
   // The file if it was planned as the next one of folder: waits until it is
@@ -102,6 +112,10 @@ class ReadAhead {
   };
 
   void Work();
+  // With lock held, for a plan by the walk: opens the files the window
+  // lets in.
+  void OpenByWalk(std::unique_lock<std::mutex>& lock);
+  static Result Open(const Opener& open, const std::string& name);
   // With lock held: ends the plan and waits for the opens in flight.
   void EndPlan(std::unique_lock<std::mutex>& lock);
 
@@ -114,6 +128,7 @@ class ReadAhead {
   const void* folder_ = nullptr;
   std::vector<const std::string*> names_;
   Opener open_;
+  By by_ = By::Threads;
   std::size_t next_open_ = 0;
   std::size_t next_take_ = 0;
   std::size_t in_flight_ = 0;

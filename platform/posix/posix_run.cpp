@@ -68,15 +68,20 @@ void PosixRun::PlanReads(FolderNode& folder, const void* key, std::vector<const 
   reading_ahead_ = &folder;
   reading_ahead_key_ = key;
   const bool network = folder.network;
-  read_ahead_.Plan(key, std::move(names),
-                   [fd, network, slow = switch_](const std::string& name) -> std::unique_ptr<TextStream> {
-                     const int file = ::openat(fd, name.c_str(), kFileFlags);
-                     if (file < 0 && (errno == EMFILE || errno == ENFILE)) throw ReadAhead::NotNow{};
-                     std::unique_ptr<FileStream> stream =
-                         OpenedFile(FileDescriptor(file), network, name, slow);
-                     if (stream) stream->ReadAhead(ReadAhead::kChunk);
-                     return stream;
-                   });
+  // A server answers each open and each read in turn: threads wait for
+  // them together. A local disk is asked for the whole file and fetches it
+  // while the walk goes on: the walk's own thread opens ahead.
+  read_ahead_.Plan(
+      key, std::move(names),
+      [fd, network, slow = switch_](const std::string& name) -> std::unique_ptr<TextStream> {
+        const int file = ::openat(fd, name.c_str(), kFileFlags);
+        if (file < 0 && (errno == EMFILE || errno == ENFILE)) throw ReadAhead::NotNow{};
+        if (file >= 0) ::posix_fadvise(file, 0, 0, POSIX_FADV_WILLNEED);
+        std::unique_ptr<FileStream> stream = OpenedFile(FileDescriptor(file), network, name, slow);
+        if (stream && network) stream->ReadAhead(ReadAhead::kChunk);
+        return stream;
+      },
+      switch_->ByThreads(network) ? ReadAhead::By::Threads : ReadAhead::By::Walk);
 }
 
 void PosixRun::EndReads(const void* key) {
