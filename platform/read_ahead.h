@@ -52,6 +52,28 @@ class ReadAheadSwitch {
   std::atomic<int> files_left_{0};
 };
 
+// The files a folder was told it will read, and how far the walk has come
+// through them: what is left to read ahead.
+class ReadPlan {
+ public:
+  void Set(std::vector<const std::string*> names) {
+    names_ = std::move(names);
+    next_ = 0;
+  }
+  // The walk opens name: the plan moves past it.
+  void Opening(const std::string& name) {
+    if (next_ < names_.size() && *names_[next_] == name) ++next_;
+  }
+  bool done() const { return next_ >= names_.size(); }
+  std::vector<const std::string*> rest() const {
+    return {names_.begin() + static_cast<std::ptrdiff_t>(next_), names_.end()};
+  }
+
+ private:
+  std::vector<const std::string*> names_;
+  std::size_t next_ = 0;
+};
+
 // The next files of a folder, opened ahead of their turn while the walk
 // searches earlier ones, in one of two ways:
 // - by a small pool of threads, which also read each file's first chunk.

@@ -51,16 +51,15 @@ PosixFolder::PosixFolder(std::shared_ptr<FolderNode> node)
 PosixFolder::~PosixFolder() { node_->run->EndReads(this); }
 
 void PosixFolder::WillRead(std::vector<const std::string*> names) {
-  will_read_ = std::move(names);
-  opened_ = 0;
+  will_read_.Set(std::move(names));
   ReadAheadIfItPays();
 }
 
 void PosixFolder::ReadAheadIfItPays() {
   PosixRun& run = *node_->run;
-  if (opened_ >= will_read_.size() || !run.read_ahead_switch()->On(node_->network)) return;
+  if (will_read_.done() || !run.read_ahead_switch()->On(node_->network)) return;
   if (run.read_ahead().Planned(this)) return;
-  run.PlanReads(*node_, this, {will_read_.begin() + static_cast<std::ptrdiff_t>(opened_), will_read_.end()});
+  run.PlanReads(*node_, this, will_read_.rest());
 }
 
 std::unique_ptr<Folder> PosixFolder::GetSubFolder(const std::string& name) {
@@ -74,7 +73,7 @@ std::unique_ptr<Folder> PosixFolder::GetSubFolder(const std::string& name) {
 std::unique_ptr<TextStream> PosixFolder::OpenTextFile(const std::string& name) {
   // The file before may have shown that files come from a disk.
   ReadAheadIfItPays();
-  if (opened_ < will_read_.size() && *will_read_[opened_] == name) ++opened_;
+  will_read_.Opening(name);
   PosixRun& run = *node_->run;
   if (std::optional<std::unique_ptr<TextStream>> ahead = run.read_ahead().Take(this, name)) return std::move(*ahead);
   return OpenedFile(FileDescriptor(run.OpenAt(*node_, name.c_str(), kFileFlags)), node_->network, name,

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/listed_folder.h"
+#include "platform/read_ahead.h"
 #include "platform/posix/posix_run.h"
 
 namespace brenvo1::platform::posix {
@@ -32,8 +33,7 @@ class PosixFolder : public ListedFolder {
   // deep tree costs its longest path, not depth times path. Errors name
   // the entry concerned.
   std::shared_ptr<FolderNode> node_;
-  std::vector<const std::string*> will_read_;
-  std::size_t opened_ = 0;  // of will_read_
+  ReadPlan will_read_;
 };
 
 }  // namespace brenvo1::platform::posix

@@ -154,15 +154,14 @@ WindowsFolder::WindowsFolder(Handle&& handle, FolderIdentity identity, std::shar
 WindowsFolder::~WindowsFolder() { run_->read_ahead.Forget(this); }
 
 void WindowsFolder::WillRead(std::vector<const std::string*> names) {
-  will_read_ = std::move(names);
-  opened_ = 0;
+  will_read_.Set(std::move(names));
   ReadAheadIfItPays();
 }
 
 void WindowsFolder::ReadAheadIfItPays() {
-  if (opened_ >= will_read_.size() || !run_->read_ahead_switch->On(network_)) return;
+  if (will_read_.done() || !run_->read_ahead_switch->On(network_)) return;
   if (run_->read_ahead.Planned(this)) return;
-  run_->read_ahead.Plan(this, {will_read_.begin() + static_cast<std::ptrdiff_t>(opened_), will_read_.end()},
+  run_->read_ahead.Plan(this, will_read_.rest(),
                         [this](const std::string& name) -> std::unique_ptr<TextStream> {
                           std::unique_ptr<FileStream> stream = OpenListedFile(name);
                           if (stream) stream->ReadAhead(ReadAhead::kChunk);
@@ -188,7 +187,7 @@ std::unique_ptr<Folder> WindowsFolder::GetSubFolder(const std::string& name) {
 std::unique_ptr<TextStream> WindowsFolder::OpenTextFile(const std::string& name) {
   // The file before may have shown that files come from far.
   ReadAheadIfItPays();
-  if (opened_ < will_read_.size() && *will_read_[opened_] == name) ++opened_;
+  will_read_.Opening(name);
   if (std::optional<std::unique_ptr<TextStream>> ahead = run_->read_ahead.Take(this, name)) return std::move(*ahead);
   return OpenListedFile(name);
 }

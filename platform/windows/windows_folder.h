@@ -56,8 +56,7 @@ class WindowsFolder : public ListedFolder {
   bool network_;
   std::unordered_set<std::string> links_;      // reparse points: junctions, links
   std::unordered_set<std::string> not_local_;  // offline or recalled on reading
-  std::vector<const std::string*> will_read_;
-  std::size_t opened_ = 0;  // of will_read_
+  ReadPlan will_read_;
 };
 
 // Whether the volume of the folder open as handle lies on another machine.
