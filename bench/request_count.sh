@@ -36,7 +36,10 @@ tool_command() {
     scan) printf '%s\0' "$scan" "$folder" "$text" ;;
     other) printf '%s\0' "$other_scan" "$folder" "$text" ;;
     rg1) printf '%s\0' env -u RIPGREP_CONFIG_PATH rg -j1 -uuu -a -i -F -l --iglob "$rg_glob" -- "$text" "$folder" ;;
+    rg8) printf '%s\0' env -u RIPGREP_CONFIG_PATH rg -j8 -uuu -a -i -F -l --iglob "$rg_glob" -- "$text" "$folder" ;;
     rg) printf '%s\0' env -u RIPGREP_CONFIG_PATH rg -uuu -a -i -F -l --iglob "$rg_glob" -- "$text" "$folder" ;;
+    # A function of network_share.sh's.
+    wine) printf '%s\0' wine_scan "$scan_exe" "$folder" "$text" ;;
     grep) printf '%s\0' env LC_ALL=C grep -rilF "${grep_includes[@]}" -- "$text" "$folder" ;;
     *) echo "request_count: unknown tool $tool" >&2; return 2 ;;
   esac
