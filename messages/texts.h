@@ -25,6 +25,11 @@ inline constexpr std::string_view kSearchButtonName = "Trova";
 inline constexpr std::string_view kFolderMissingMessage = "Impossibile trovare il percorso";
 // Followed by the number of entries that could not be read.
 inline constexpr std::string_view kUnreadableEntriesMessage = "File o cartelle non leggibili: ";
+// Why an entry could not be read, in front of its path in the details; any
+// other reason is said in the system's own words.
+inline constexpr std::string_view kReasonInUse = "in uso da un altro programma";
+inline constexpr std::string_view kReasonAccessDenied = "accesso negato";
+inline constexpr std::string_view kReasonGone = "non più presente";
 // The last line of the details when there were more unreadable entries than
 // the details list; followed by how many more.
 inline constexpr std::string_view kMoreUnreadableEntries = "... e altri ";
