@@ -25,6 +25,9 @@ class QtListBox : public QListView, public ListBox {
   std::string List(int index) const override;
 
   int ListCount() const { return model_->Count(); }
+  // The text row index shows where it is now: its path, shortened in the
+  // middle when wider than the list.
+  QString ShownRow(int index) const;
 
  signals:
   // A double-click with the left button anywhere in the list, whether or
