@@ -22,6 +22,12 @@ inline constexpr std::string_view kSearchTextName = "Testo";
 inline constexpr std::string_view kResultListName = "Risultati";
 inline constexpr std::string_view kSearchButtonName = "Trova";
 
+// The result list's context menu; "&" marks the key that picks an item.
+inline constexpr std::string_view kOpenMenuItem = "&Apri";
+inline constexpr std::string_view kCopyPathMenuItem = "&Copia percorso";
+// The key that copies a path too, as the Windows menu names it beside the item.
+inline constexpr std::string_view kCopyPathKey = "Ctrl+C";
+
 inline constexpr std::string_view kFolderMissingMessage = "Impossibile trovare il percorso";
 // Followed by the number of entries that could not be read.
 inline constexpr std::string_view kUnreadableEntriesMessage = "File o cartelle non leggibili: ";

@@ -1,13 +1,16 @@
 #include "window/qt/qt_list_box.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QHelpEvent>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QStyledItemDelegate>
 #include <QToolTip>
 #include <stdexcept>
 
+#include "messages/texts.h"
 #include "window/qt/qt_text.h"
 #include "window/shortened_path.h"
 
@@ -129,7 +132,32 @@ void QtListBox::keyPressEvent(QKeyEvent* event) {
     emit EnterPressed();
     return;
   }
+  if (event->matches(QKeySequence::Copy)) {
+    emit CopyAsked();
+    return;
+  }
   QListView::keyPressEvent(event);
+}
+
+void QtListBox::contextMenuEvent(QContextMenuEvent* event) {
+  // Both items act on the selected row, as a double-click does.
+  const QModelIndex current = currentIndex();
+  const bool selected = current.isValid() && selectionModel()->isSelected(current);
+  QMenu menu(this);
+  QAction* open = menu.addAction(FromUtf8(messages::kOpenMenuItem));
+  QAction* copy = menu.addAction(FromUtf8(messages::kCopyPathMenuItem));
+  // Named beside the item; the list's own keys copy.
+  copy->setShortcut(QKeySequence::Copy);
+  open->setEnabled(selected);
+  copy->setEnabled(selected);
+  menu.setDefaultAction(open);
+  QPoint place = event->globalPos();
+  if (event->reason() == QContextMenuEvent::Keyboard && selected) {
+    place = viewport()->mapToGlobal(visualRect(current).bottomLeft());
+  }
+  const QAction* chosen = menu.exec(place);
+  if (chosen == open) emit OpenAsked();
+  if (chosen == copy) emit CopyAsked();
 }
 
 }  // namespace brenvo1::window

@@ -5,9 +5,11 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "messages/texts.h"
 #include "platform/windows/wide_text.h"
 #include "window/shortened_path.h"
 #include "window/win32/dpi.h"
+#include "window/win32/resource_ids.h"
 
 namespace brenvo1::window::win32 {
 
@@ -144,6 +146,36 @@ bool Win32ListBox::Shortened(std::size_t index, const RECT& row) const {
   SelectObject(dc, old_font);
   ReleaseDC(hwnd_, dc);
   return shortened;
+}
+
+int Win32ListBox::MarkedRow() const {
+  return static_cast<int>(SendMessageW(hwnd_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+}
+
+void Win32ListBox::ShowMenu(LPARAM where) const {
+  POINT place{GET_X_LPARAM(where), GET_Y_LPARAM(where)};
+  const int selected = ListIndex();
+  if (where == -1) {
+    // From the keyboard: under the selected row, else at the list's corner.
+    RECT row{};
+    row.left = LVIR_BOUNDS;
+    place = POINT{0, 0};
+    if (selected >= 0 && SendMessageW(hwnd_, LVM_GETITEMRECT, static_cast<WPARAM>(selected), reinterpret_cast<LPARAM>(&row))) {
+      place = POINT{row.left, row.bottom};
+    }
+    ClientToScreen(hwnd_, &place);
+  }
+  const HMENU menu = CreatePopupMenu();
+  if (!menu) return;
+  // Both act on the selected row, as a double-click does.
+  const UINT state = MF_STRING | (selected >= 0 ? MF_ENABLED : MF_GRAYED);
+  AppendMenuW(menu, state, kOpenCommandId, WideText(messages::kOpenMenuItem).c_str());
+  const std::string copy_item = std::string(messages::kCopyPathMenuItem) + "\t" + std::string(messages::kCopyPathKey);
+  AppendMenuW(menu, state, kCopyPathCommandId, WideText(copy_item).c_str());
+  SetMenuDefaultItem(menu, kOpenCommandId, FALSE);
+  // The chosen item reaches the window as a command.
+  TrackPopupMenu(menu, TPM_RIGHTBUTTON, place.x, place.y, 0, GetParent(hwnd_), nullptr);
+  DestroyMenu(menu);
 }
 
 void Win32ListBox::MarkFocusedRow() {

@@ -47,6 +47,12 @@ class Win32ListBox : public ListBox {
   // The list has taken the focus: with rows in it and none marked, the
   // first is marked as the one the keys act on, so that the focus shows.
   void MarkFocusedRow();
+  // The row marked as the one the keys act on, selected or not; -1 for none.
+  int MarkedRow() const;
+  // Answers WM_CONTEXTMENU at where (screen coordinates, or -1 from the
+  // keyboard): "Apri" and "Copia percorso" for the selected row, which
+  // reach the parent as kOpenCommandId and kCopyPathCommandId.
+  void ShowMenu(LPARAM where) const;
   // Answers the control's LVN_GETDISPINFOW, which reaches the parent.
   void FillDisplayInfo(NMLVDISPINFOW& info) const;
   // Answers the parent's WM_DRAWITEM for the list: draws one row.
