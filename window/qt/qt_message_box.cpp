@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QEvent>
 #include <QEventLoop>
+#include <QGridLayout>
 #include <QStringList>
 #include <QStyle>
 #include <QStyleOptionButton>
@@ -64,12 +65,13 @@ constexpr int kWidestDetails = 720;
 
 // The details one per line, never broken: each line too wide for the text
 // area is shortened in the middle, as a row of the result list is, so that
-// its file name, and the reason in front of it, stay in sight. The area is
-// as wide as the longest line needs, up to kWidestDetails, and its lines
-// are shortened again whenever it changes width.
+// its file name, and the reason in front of it, stay in sight. The box is
+// as wide as the longest line needs, up to kWidestDetails, folded or not
+// (it does not grow off the screen when unfolded), and the lines are
+// shortened again whenever the area changes width.
 class ShortenedDetails : public QObject {
  public:
-  ShortenedDetails(QTextEdit* area, std::span<const std::string> lines)
+  ShortenedDetails(QMessageBox& box, QTextEdit* area, std::span<const std::string> lines)
       : QObject(area), area_(area), lines_(lines.begin(), lines.end()) {
     area->setLineWrapMode(QTextEdit::NoWrap);
     area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -77,7 +79,11 @@ class ShortenedDetails : public QObject {
     for (const std::string& line : lines_) widest = std::max(widest, Measure(BoundedPath(line)));
     const int frame = area->width() - area->viewport()->width() + area->verticalScrollBar()->sizeHint().width() +
                       2 * Margin();
-    area->setMinimumWidth(std::min(widest + frame, kWidestDetails));
+    // The box's width is its layout's least: a row of that width below all.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+      grid->addItem(new QSpacerItem(std::min(widest + frame, kWidestDetails), 0), grid->rowCount(), 0, 1,
+                    grid->columnCount());
+    }
     area->viewport()->installEventFilter(this);
   }
 
@@ -119,7 +125,7 @@ void QtMessageBox::Show(std::string_view text, std::span<const std::string> deta
     for (const std::string& line : details) lines.append(FromUtf8(line));
     box.setDetailedText(lines.join(QLatin1Char('\n')));
     LabelDetailsButton(box);
-    if (QTextEdit* area = box.findChild<QTextEdit*>()) new ShortenedDetails(area, details);
+    if (QTextEdit* area = box.findChild<QTextEdit*>()) new ShortenedDetails(box, area, details);
   }
   box.setWindowModality(Qt::NonModal);
   const InputDrop others(&box);
