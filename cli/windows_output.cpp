@@ -43,7 +43,8 @@ std::optional<std::string> CodePageBytes(std::string_view text, UINT code_page, 
     // Held exactly when the bytes read back as the same text: the one test
     // that holds for every code page, those without a default character
     // included.
-    std::wstring read(static_cast<std::size_t>(MultiByteToWideChar(code_page, 0, bytes.data(), size, nullptr, 0)), L'\0');
+    const int read_length = MultiByteToWideChar(code_page, 0, bytes.data(), size, nullptr, 0);
+    std::wstring read(static_cast<std::size_t>(read_length), L'\0');
     MultiByteToWideChar(code_page, 0, bytes.data(), size, read.data(), static_cast<int>(read.size()));
     if (read != lines) return std::nullopt;
   }

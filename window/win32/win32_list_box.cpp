@@ -160,7 +160,8 @@ void Win32ListBox::ShowMenu(LPARAM where) const {
     RECT row{};
     row.left = LVIR_BOUNDS;
     place = POINT{0, 0};
-    if (selected >= 0 && SendMessageW(hwnd_, LVM_GETITEMRECT, static_cast<WPARAM>(selected), reinterpret_cast<LPARAM>(&row))) {
+    const auto asked = reinterpret_cast<LPARAM>(&row);
+    if (selected >= 0 && SendMessageW(hwnd_, LVM_GETITEMRECT, static_cast<WPARAM>(selected), asked)) {
       place = POINT{row.left, row.bottom};
     }
     ClientToScreen(hwnd_, &place);

@@ -198,10 +198,11 @@ class Win32MessageBox::Dialog {
   // in dc: a path shortened in the middle, as in the result list, so that
   // its file name stays in sight, and the reason in front of it too.
   void ShowDetails(HDC dc, int width) {
+    const auto text_width = [dc](std::string_view text) { return TextWidth(dc, WideText(text)); };
     std::wstring shown;
     for (const std::string& line : details_) {
       if (!shown.empty()) shown += L"\r\n";
-      shown += WideText(ShortenedPath(line, width, [dc](std::string_view text) { return TextWidth(dc, WideText(text)); }));
+      shown += WideText(ShortenedPath(line, width, text_width));
     }
     // The same text again would scroll the details back to their top.
     if (shown == shown_details_) return;
@@ -252,7 +253,9 @@ class Win32MessageBox::Dialog {
     const int details_frame = edge + 2 * metrics.tmAveCharWidth + SystemMetricForDpi(SM_CXVSCROLL, dpi);
     if (!details_.empty()) {
       int details_width = 0;
-      for (const std::string& line : details_) details_width = std::max(details_width, TextWidth(dc, WideText(BoundedPath(line))));
+      for (const std::string& line : details_) {
+        details_width = std::max(details_width, TextWidth(dc, WideText(BoundedPath(line))));
+      }
       content_width = std::max(content_width, details_width + details_frame);
     }
     const int button_height = scaled(kButtonHeight);
