@@ -10,29 +10,37 @@ namespace brenvo1::cli {
 
 namespace {
 
+void Say(ScanOutput& err, std::string_view text) {
+  err.Write(text);
+  err.Flush();
+}
+
 // Each hit, then a newline. A terminal shows it at once; a file or a pipe
 // gets blocks. Once a write has failed the run stops: hits that cannot be
-// delivered are not worth searching for.
+// delivered are not worth searching for. A path the output cannot carry
+// is never written wrong: it is named on standard error, and counted.
 class PrintingSink : public search::SearchSink {
  public:
-  explicit PrintingSink(ScanOutput& out) : out_(out) {}
+  PrintingSink(ScanOutput& out, ScanOutput& err) : out_(out), err_(err) {}
 
   void Hit(std::string_view path) override {
-    out_.Write(path);
+    if (!out_.WriteExact(path)) {
+      ++not_written_;
+      Say(err_, std::string(messages::kScanPathNotWritable).append(path).append("\n"));
+      return;
+    }
     out_.Write("\n");
     if (out_.interactive()) out_.Flush();
   }
 
   bool GoOn() override { return !out_.failure(); }
+  std::size_t not_written() const { return not_written_; }
 
  private:
   ScanOutput& out_;
+  ScanOutput& err_;
+  std::size_t not_written_ = 0;
 };
-
-void Say(ScanOutput& err, std::string_view text) {
-  err.Write(text);
-  err.Flush();
-}
 
 int ExitStatus(search::RunStatus status) {
   switch (status) {
@@ -62,7 +70,7 @@ int ScanMain(std::span<const std::string> arguments, platform::FileSystemService
     return kExitUsage;
   }
   try {
-    PrintingSink sink(out);
+    PrintingSink sink(out, err);
     const search::RunOutcome outcome = search::RunSearch(arguments[0], arguments[1], file_system, sink);
     out.Flush();
     // A hit lost on the way out is a failed run, never a success.
@@ -75,7 +83,7 @@ int ScanMain(std::span<const std::string> arguments, platform::FileSystemService
       for (const std::string& detail : report->details) lines.append(detail).append("\n");
       Say(err, lines);
     }
-    return ExitStatus(outcome.status);
+    return sink.not_written() > 0 ? kExitFailed : ExitStatus(outcome.status);
   } catch (const std::exception& error) {
     Say(err, std::string(messages::kScanFailed) + error.what() + "\n");
   }

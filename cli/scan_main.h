@@ -6,7 +6,9 @@
 //
 // Exit status: 0 the run completed and everything was read; 1 the folder
 // was missing; 2 wrong arguments; 3 the run completed but some entries could
-// not be read; 4 the run failed, or its hits could not all be written.
+// not be read; 4 the run failed, or its hits could not all be written (a
+// failed write ends the run; a path the output cannot carry is named on
+// standard error instead, and the run goes on).
 
 #include <span>
 #include <string>

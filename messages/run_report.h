@@ -13,8 +13,9 @@ namespace brenvo1::messages {
 
 struct RunReport {
   std::string text;
-  // Lines the user can unfold: the unreadable paths, and how many more
-  // there were when not all were kept.
+  // Lines the user can unfold: each unreadable entry's reason and path
+  // ("accesso negato: /dati/x.txt"), and how many more there were when not
+  // all were kept.
   std::vector<std::string> details;
 };
 

@@ -32,17 +32,23 @@ enum class FailureReason {
 
 // A failed file-system operation. path names the entry concerned when the
 // service knows it; the walk knows the paths of the entries it asks for.
-// what() is the system's own account of it.
+// what() is the system's own account of it, with the operation and the
+// path; system_text the system's words alone, when the service has them.
 class FileSystemError : public std::runtime_error {
  public:
-  FileSystemError(std::string path, const std::string& what, FailureReason reason = FailureReason::Other)
-      : std::runtime_error(what), path_(std::move(path)), reason_(reason) {}
+  FileSystemError(std::string path, const std::string& what, FailureReason reason = FailureReason::Other,
+                  std::string system_text = {})
+      : std::runtime_error(what), path_(std::move(path)), reason_(reason), system_text_(std::move(system_text)) {}
   const std::string& path() const { return path_; }
   FailureReason reason() const { return reason_; }
+  // What the system said ("Permission denied"), or what() when the service
+  // did not say it apart.
+  std::string system_text() const { return system_text_.empty() ? what() : system_text_; }
 
  private:
   std::string path_;
   FailureReason reason_;
+  std::string system_text_;
 };
 
 // An open file, read front to back; closed when destroyed.

@@ -12,7 +12,7 @@ for group in "${groups[@]}"; do
     # dpkg-dev: dpkg-buildflags, whose hardening flags every Linux build takes.
     build) packages+=(cmake g++ make pkg-config python3 unicode-data qt6-base-dev qt6-translations-l10n dpkg-dev) ;;
     test)  packages+=(cmake g++ make pkg-config qt6-base-dev libicu-dev libgtest-dev
-                      python3 python3-xlib python3-pyatspi at-spi2-core dbus-daemon unicode-data xvfb xdotool
+                      python3 python3-xlib python3-pyatspi at-spi2-core dbus-daemon unicode-data xvfb xdotool xclip
                       dpkg-dev desktop-file-utils
                       lintian appstream mandoc man-db) ;;
     package) packages+=(cmake g++ make pkg-config python3 unicode-data qt6-base-dev dpkg-dev) ;;

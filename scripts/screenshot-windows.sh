@@ -11,7 +11,9 @@
 #   --unreadable N   a search that meets N files held open by another
 #                    program, on a screen 860 pixels high: the box with its
 #                    details unfolded (the whole screen)
-#   --details        the box for one such file, its details folded
+#   --details        the box for two such files deep in an archive, its
+#                    details unfolded: why, and each file name in sight:
+#                    docs/screenshot-windows-details.png
 # Run scripts/package-windows.sh first (it builds the program and the
 # probe that finds the controls). Needs xvfb, xdotool, imagemagick and
 # fonts-wine.
@@ -36,6 +38,7 @@ case "${1:-}" in
 esac
 case "$mode" in
   window) output=${1:-docs/screenshot-windows.png} ;;
+  details) output=${1:-docs/screenshot-windows-details.png} ;;
   *) output=${1:-/tmp/screenshot-windows-$mode.png} ;;
 esac
 output=$(realpath -m "$output")
@@ -77,6 +80,7 @@ sample_project "$base" >/dev/null
 desktop=640x640
 case "$mode" in
   long-rows) desktop=720x640 ;;
+  details) desktop=800x480 ;;
   unreadable) desktop=1024x860; export X_SCREEN_SIZE=1024x860 ;;
 esac
 x_session_start "$work"
@@ -115,16 +119,20 @@ capture() {
   echo "screenshot-windows.sh: wrote $output"
 }
 
+# Folders with long names, as an office's archive has them.
+long='Archivio clienti 2019-2024\Contratti di manutenzione ordinaria\Documentazione tecnica allegata'
 case "$mode" in
   long-rows)
-    # Folders with long names, as an office's archive has them.
-    long='Archivio clienti 2019-2024\Contratti di manutenzione ordinaria\Documentazione tecnica allegata'
     mkdir -p "$base/${long//\\//}"
     printf "' Verbale del cliente\n" >"$base/${long//\\//}/Relazione finale del collaudo.txt"
     printf "' Preventivo per il cliente\n" >"$base/${long//\\//}/Preventivo.bas"
     printf "' Cliente\n" >"$base/Archivio clienti 2019-2024/Riepilogo.txt"
     ;;
-  details) mkdir -p "$base/Bloccati"; printf 'cliente\n' >"$base/Bloccati/chiuso.txt" ;;
+  details)
+    mkdir -p "$base/${long//\\//}"
+    printf 'cliente\n' >"$base/${long//\\//}/Relazione finale del collaudo.txt"
+    printf 'cliente\n' >"$base/${long//\\//}/Preventivo.bas"
+    ;;
   unreadable)
     mkdir -p "$base/Bloccati"
     for ((i = 1; i <= count; i++)); do printf 'cliente\n' >"$base/Bloccati/$(printf 'fattura-%05d.txt' "$i")"; done
@@ -161,11 +169,13 @@ case "$mode" in
     capture "${desktop}+0+0"
     ;;
   details)
-    hold 'C:\Esempio\Bloccati'
-    search 'C:\Esempio\Bloccati' cliente
+    hold "C:\\Esempio\\$long"
+    search 'C:\Esempio\Archivio clienti 2019-2024' cliente
     wait_for box_shown || { echo "screenshot-windows.sh: no box" >&2; exit 1; }
     sleep 1
-    xdotool mousemove 630 630
+    read -r x y < <(probe box-center toggle)
+    xdotool mousemove "$x" "$y" click 1 mousemove 790 470
+    sleep 2
     capture "${desktop}+0+0"
     ;;
   unreadable)

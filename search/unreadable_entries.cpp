@@ -4,7 +4,7 @@ namespace brenvo1::search {
 
 void UnreadableEntries::Add(std::string path, const platform::FileSystemError& error) {
   ++count_;
-  if (entries_.size() < kKeptPaths) entries_.push_back({std::move(path), error.reason(), error.what()});
+  if (entries_.size() < kKeptPaths) entries_.push_back({std::move(path), error.reason(), error.system_text()});
 }
 
 std::vector<std::string> UnreadableEntries::paths() const {

@@ -16,7 +16,7 @@ std::string ParentOf(const std::string& path) {
 std::string NameOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
 
 [[noreturn]] void Fail(const std::string& path) {
-  throw platform::FileSystemError(path, "denied: " + path);
+  throw platform::FileSystemError(path, "denied: " + path, platform::FailureReason::AccessDenied);
 }
 
 }  // namespace

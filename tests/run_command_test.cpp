@@ -94,7 +94,7 @@ TEST_F(RunCommandTest, UnreadableEntriesAreCountedInOneBoxWithTheFirstPaths) {
   EXPECT_EQ(window.boxes[0].text, "File o cartelle non leggibili: " + std::to_string(failing));
   const Items& details = window.boxes[0].details;
   ASSERT_EQ(details.size(), search::UnreadableEntries::kKeptPaths + 1);
-  EXPECT_EQ(details.front(), "/w/f100000.txt");
+  EXPECT_EQ(details.front(), "accesso negato: /w/f100000.txt");
   EXPECT_EQ(details.back(), "... e altri 2");
   EXPECT_EQ(window.pointer, MousePointer::Default);
 }

@@ -1,8 +1,8 @@
 #pragma once
 
 // What a search run and the result handlers need of a window: the
-// application pointer, the two text boxes, the result list, the message box
-// and the desktop the window answers. The Qt window and the Windows window
+// application pointer, the two text boxes, the result list, the message box,
+// the desktop the window answers and its clipboard. The Qt window and the Windows window
 // implement these; the tests implement them on their own.
 
 #include <cstdint>
@@ -70,6 +70,15 @@ class Desktop {
   virtual void AnswerWithoutInput() = 0;
   // Throws away the clicks and keys that arrived before now.
   virtual void DropPendingInput() = 0;
+};
+
+// The desktop's clipboard.
+class Clipboard {
+ public:
+  virtual ~Clipboard() = default;
+  // Puts text (UTF-8, WTF-8 on Windows) on the clipboard as plain text.
+  // Throws std::runtime_error, with the system's reason, when it cannot.
+  virtual void SetText(std::string_view text) = 0;
 };
 
 }  // namespace brenvo1::window

@@ -22,8 +22,9 @@ FailureReason ReasonOf(int error_number) {
 }
 
 void ThrowError(std::string path, int error_number, const char* operation) {
-  std::string what = std::string(operation) + " " + path + ": " + std::strerror(error_number);
-  throw FileSystemError(std::move(path), what, ReasonOf(error_number));
+  std::string system_text = std::strerror(error_number);
+  std::string what = std::string(operation) + " " + path + ": " + system_text;
+  throw FileSystemError(std::move(path), what, ReasonOf(error_number), std::move(system_text));
 }
 
 }  // namespace brenvo1::platform::posix

@@ -80,6 +80,9 @@ std::wstring LiteralFullPath(std::wstring_view typed) {
 }  // namespace
 
 std::optional<std::wstring> FullFolderPath(std::wstring_view typed) {
+  // Explorer's "Copia come percorso" quotes the whole path; no name can
+  // hold a '"', so one pair around it is never part of the path.
+  if (typed.size() >= 2 && typed.front() == L'"' && typed.back() == L'"') typed = typed.substr(1, typed.size() - 2);
   if (typed.empty()) return std::nullopt;
   if (typed.starts_with(L"\\\\?\\")) return LiteralFullPath(typed);
   std::wstring input(typed);

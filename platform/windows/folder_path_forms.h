@@ -9,7 +9,8 @@
 
 namespace brenvo1::platform::windows {
 
-// The full path the system makes of a typed path: separator "\", "." and
+// The full path the system makes of a typed path, once one pair of double
+// quotes around it all is dropped: separator "\", "." and
 // ".." resolved, no trailing separator except after a drive's root (C:\,
 // \\?\C:\, \\.\C:\). A last part that names a device is the folder of that
 // name, trimmed as the system trims names. A \\?\ path is taken as spelled,

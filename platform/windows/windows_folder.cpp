@@ -124,8 +124,9 @@ FailureReason ReasonOf(DWORD error) {
 }  // namespace
 
 void ThrowError(std::string path, DWORD error, const char* operation) {
-  std::string what = std::string(operation) + " " + path + ": " + SystemErrorText(error);
-  throw FileSystemError(std::move(path), what, ReasonOf(error));
+  std::string system_text = SystemErrorText(error);
+  std::string what = std::string(operation) + " " + path + ": " + system_text;
+  throw FileSystemError(std::move(path), what, ReasonOf(error), std::move(system_text));
 }
 
 bool OnNetwork(HANDLE handle) {

@@ -253,8 +253,9 @@ TEST_F(RealDenial, UnreadableFileAndFolderAreListedAndTheRestIsFound) {
   const ProgramResult result = ScanUnprivileged(r, "trovami");
   ASSERT_FALSE(result.timed_out);
   EXPECT_EQ(result.out, Lines({r + "/ok.txt", r + "/open/visible.txt"}));
-  EXPECT_EQ(result.err, Lines({"File o cartelle non leggibili: 4", r + "/locked.txt", r + "/closed",
-                               r + "/closed-but-listed", r + "/open/locked-too.bas"}));
+  const std::string denied = "accesso negato: ";
+  EXPECT_EQ(result.err, Lines({"File o cartelle non leggibili: 4", denied + r + "/locked.txt", denied + r + "/closed",
+                               denied + r + "/closed-but-listed", denied + r + "/open/locked-too.bas"}));
   EXPECT_EQ(result.exit_status, 3);
 }
 
@@ -275,8 +276,8 @@ TEST_F(RealDenial, FolderReadableButNotSearchableNamesEachFileInIt) {
   ASSERT_FALSE(result.timed_out);
   EXPECT_EQ(result.out, Lines({r + "/z.txt"}));
   EXPECT_EQ(result.err,
-            Lines({"File o cartelle non leggibili: 3", r + "/noexec/n.txt", r + "/noexec/other.txt",
-                   r + "/noexec/inner"}));
+            Lines({"File o cartelle non leggibili: 3", "accesso negato: " + r + "/noexec/n.txt",
+                   "accesso negato: " + r + "/noexec/other.txt", "accesso negato: " + r + "/noexec/inner"}));
   EXPECT_EQ(result.exit_status, 3);
 }
 

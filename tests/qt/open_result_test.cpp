@@ -1,7 +1,9 @@
-// A double-click on the result list: which item reaches the editor, with
-// which bytes, and when nothing is started at all.
+// A double-click, Enter and Ctrl+C on the result list: which item reaches
+// the editor or the clipboard, with which bytes, and when nothing is
+// started at all.
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QMessageBox>
 #include <QTest>
@@ -124,24 +126,27 @@ class OpenResultTest : public QObject {
     QVERIFY(f.launcher.opened.empty());
   }
 
-  void currentItemThatIsNotSelectedOpensNothing() {
+  void currentItemThatIsNotSelectedOpensOnlyOnEnter() {
     RecordingForm f;
     f.lstFile->AddItem("/tmp/one.txt");
-    f.lstFile->AddItem("/tmp/two.txt");
+    f.lstFile->AddItem("/tmp/due città & co.txt");
     f.lstFile->selectionModel()->setCurrentIndex(f.lstFile->model()->index(1, 0),
                                                         QItemSelectionModel::NoUpdate);
     QCOMPARE(f.lstFile->ListIndex(), 1);
     QVERIFY(!f.lstFile->Selected(1));
     f.form.lstFile_DblClick();
-    QTest::keyClick(f.lstFile, Qt::Key_Return);
+    QTest::keyClick(f.lstFile, Qt::Key_C, Qt::ControlModifier);
     QVERIFY(f.launcher.opened.empty());
+    QVERIFY(QGuiApplication::clipboard()->text() != QStringLiteral("/tmp/due città & co.txt"));
 
-    // Enter on the list goes where a double-click goes, through the same
-    // checks.
-    f.lstFile->selectionModel()->select(f.lstFile->model()->index(1, 0), QItemSelectionModel::Select);
+    // Enter opens the row that carries the focus mark, selected or not;
+    // Ctrl+C copies only a selected one, whole.
     QTest::keyClick(f.lstFile, Qt::Key_Return);
+    f.lstFile->selectionModel()->select(f.lstFile->model()->index(1, 0), QItemSelectionModel::Select);
     QTest::keyClick(f.lstFile, Qt::Key_Enter);
-    QCOMPARE(f.launcher.opened, (std::vector<std::string>{"/tmp/two.txt", "/tmp/two.txt"}));
+    QCOMPARE(f.launcher.opened, (std::vector<std::string>{"/tmp/due città & co.txt", "/tmp/due città & co.txt"}));
+    QTest::keyClick(f.lstFile, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("/tmp/due città & co.txt"));
   }
 
   void doubleClickBelowTheItemsOpensTheCurrentSelectedItem() {

@@ -3,10 +3,12 @@
 
 #include <QApplication>
 #include <QAbstractButton>
+#include <QHelpEvent>
 #include <QMessageBox>
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 #include <stdexcept>
 
 #include "window/qt/qt_application_pointer.h"
@@ -83,18 +85,33 @@ class QtServicesTest : public QObject {
     QCOMPARE(list.model()->index(0, 0).data(Qt::ToolTipRole).toString().size(), QString::fromStdString(path).size());
   }
 
-  // A path wider than the list is shortened in the middle rather than
-  // scrolled to: every row is as wide as the list.
+  // A path wider than the list is shortened in the middle, its file name
+  // whole, rather than scrolled to: every row is as wide as the list. Only
+  // a shortened row has a tip, its whole path.
   void longRowIsAsWideAsTheList() {
     QtListBox list;
     list.resize(300, 100);
     list.show();
     QVERIFY(QTest::qWaitForWindowExposed(&list));
-    list.AddItem("/dati/" + std::string(200, 'a') + "/nome finale.txt");
+    const std::string path = "/dati/" + std::string(200, 'a') + "/nome finale.txt";
+    list.AddItem("/dati/corto.txt");
+    list.AddItem(path);
     list.Refresh();
     QVERIFY(!list.horizontalScrollBar()->isVisible());
-    QCOMPARE(list.visualRect(list.model()->index(0, 0)).width(), list.viewport()->width());
-    QCOMPARE(list.textElideMode(), Qt::ElideMiddle);
+    QCOMPARE(list.visualRect(list.model()->index(1, 0)).width(), list.viewport()->width());
+    QCOMPARE(list.ShownRow(0), QStringLiteral("/dati/corto.txt"));
+    const QString shown = list.ShownRow(1);
+    QVERIFY2(shown.startsWith(QStringLiteral("/dati/aa")) && shown.endsWith(QStringLiteral("…/nome finale.txt")),
+             qPrintable(shown));
+    QVERIFY(list.fontMetrics().horizontalAdvance(shown) < list.viewport()->width());
+    QStringList tips;
+    for (const int row : {0, 1}) {
+      const QPoint place = list.visualRect(list.model()->index(row, 0)).center();
+      QHelpEvent asked(QEvent::ToolTip, place, list.viewport()->mapToGlobal(place));
+      QApplication::sendEvent(list.viewport(), &asked);
+      tips << QToolTip::text();
+    }
+    QCOMPARE(tips, (QStringList{QString(), QString::fromStdString(path)}));
   }
 
   void listIndexAndSelectionFollowTheView() {

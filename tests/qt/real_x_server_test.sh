@@ -11,7 +11,7 @@
 # Every step waits for what the program shows, never for a guessed time,
 # so that a busy machine only makes it slower.
 # Usage: real_x_server_test.sh PATH-TO-brenvo1 PATH-TO-brenvo1-scan
-# Exit status 77 (skipped) when Xvfb, xdotool, dbus, python3-xlib or
+# Exit status 77 (skipped) when Xvfb, xdotool, xclip, dbus, python3-xlib or
 # python3-pyatspi is not installed.
 set -euo pipefail
 # A command that fails outside a check still says which, for whoever reads the failure.
@@ -19,7 +19,7 @@ trap 'echo "FAIL: line $LINENO: $BASH_COMMAND" >&2' ERR
 
 here=$(dirname "$(realpath "$0")")
 source "$here/../x_session.sh"
-x_session_require Xvfb xdotool dbus-run-session
+x_session_require Xvfb xdotool xclip dbus-run-session
 for module in Xlib pyatspi; do
   if ! /usr/bin/python3 -c "import $module" 2>/dev/null; then
     echo "skipped: the Python module $module (python3-xlib, python3-pyatspi) is not installed"
@@ -51,8 +51,8 @@ trap cleanup EXIT
 # --- the searched tree: names a shell would misread, and bytes that are not
 # UTF-8 (these can only reach the window through the folder's contents).
 tree="$work/tree"
-mkdir -p "$tree/cartella con spazi" "$work/cwd" "$work/bin" "$work/records"
-spaced_name="$tree/cartella con spazi/nota \$(touch pwned) 'a' \"b\" \`touch pwned2\`.txt"
+mkdir -p "$tree/cartella con spazi, città & co" "$work/cwd" "$work/bin" "$work/records"
+spaced_name="$tree/cartella con spazi, città & co/nota \$(touch pwned) 'a' \"b\" \`touch pwned2\`.txt"
 latin1_name=$(printf '%s/\351t\351 \377.txt' "$tree")
 printf 'alfa\n' >"$spaced_name"
 printf 'beta\n' >"$latin1_name"
@@ -183,15 +183,29 @@ xdotool key --clearmodifiers Return
 wait_for rows_are "$spaced_name" || fail "Enter on Trova did not list $spaced_name: $(a11y rows)"
 tab_to "text|Testo"
 tab_to "list|Risultati"
-xdotool key --clearmodifiers space
-row_selected() { a11y selected | grep -qx "0 selected"; }
-wait_for row_selected || fail "Space did not select the list's first row: $(a11y selected | tr '\n' ';')"
+only_first_marked() { [ "$(a11y selected)" = "0 current" ]; }
+wait_for only_first_marked || fail "the list took the focus not with its first row marked alone: $(a11y selected)"
 before=$(record_count)
 xdotool key --clearmodifiers Return
 wait_for records_beyond "$before" ||
-  fail "Enter on the list's selected row started no editor: focus $(a11y focus), rows $(a11y selected | tr '\n' ';')"
+  fail "Enter on the list's marked row started no editor: focus $(a11y focus), rows $(a11y selected | tr '\n' ';')"
 check_last_record "$spaced_name"
-echo "ok: by keyboard alone, a search and Enter on its first row: the editor received $(printf '%q' "$spaced_name")"
+echo "ok: by keyboard alone, a search and Enter on its marked first row: the editor received $(printf '%q' "$spaced_name")"
+
+# Ctrl+C copies the selected row's path, and so does the list's menu.
+printf '%s' "$spaced_name" >"$work/expected"
+clipboard_is_row() { xclip -o -selection clipboard 2>/dev/null | cmp -s - "$work/expected"; }
+xdotool key --clearmodifiers space ctrl+c
+wait_for clipboard_is_row || fail "Ctrl+C did not copy the selected path: $(xclip -o -selection clipboard | od -c | head -n 5)"
+printf 'x' | xclip -selection clipboard
+# The menu is a window of the program's own beside Scandilo; its
+# "&Copia percorso" is picked by c.
+menu_shown() { [ "$(xdotool search --onlyvisible --class '^brenvo1$' | wc -l)" -ge 2 ]; }
+xdotool key --clearmodifiers Menu
+wait_for menu_shown || fail "the Menu key showed no menu"
+xdotool key --clearmodifiers c
+wait_for clipboard_is_row || fail "\"Copia percorso\" did not copy the selected path"
+echo "ok: Ctrl+C and the menu's \"Copia percorso\" put $(printf '%q' "$spaced_name") on the clipboard, byte for byte"
 
 # --- by mouse.
 set_text alfa

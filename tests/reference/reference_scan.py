@@ -5,8 +5,8 @@ Usage: reference_scan.py FOLDER TEXT
 
 Same contract as brenvo1-scan: each hit's full path on stdout as raw bytes
 plus "\\n", in walk order; the message of a missing folder, or the list of
-unreadable entries, on stderr; exit 0 (everything read), 1 (folder missing),
-2 (usage), 3 (some entries skipped).
+unreadable entries, each after why it could not be read, on stderr; exit 0
+(everything read), 1 (folder missing), 2 (usage), 3 (some entries skipped).
 
 It favours being obviously right over being fast: files are read whole,
 decoded whole, folded whole and searched with Python's own substring test.
@@ -33,6 +33,18 @@ FOLDER_MISSING_MESSAGE = b"Impossibile trovare il percorso"
 UNREADABLE_MESSAGE = b"File o cartelle non leggibili: %d"
 
 EXIT_OK, EXIT_MISSING, EXIT_USAGE, EXIT_SKIPPED = 0, 1, 2, 3
+
+
+def reason(error):
+    """Why an entry could not be read, from the error the walk met: the
+    user's words for what the user can act on, else the system's own."""
+    if error.errno in (errno.EACCES, errno.EPERM):
+        return "accesso negato".encode()
+    if error.errno in (errno.ENOENT, errno.ESTALE):
+        return "non più presente".encode()
+    if error.errno in (errno.EBUSY, errno.ETXTBSY):
+        return "in uso da un altro programma".encode()
+    return os.strerror(error.errno).encode()
 
 
 # --- Decoding ---------------------------------------------------------------
@@ -262,8 +274,8 @@ class Scan:
     def scan_start_folder(self, typed, path):
         try:
             fd = os.open(typed, os.O_RDONLY | os.O_DIRECTORY | os.O_CLOEXEC)
-        except OSError:
-            self.skipped.append(path)
+        except OSError as error:
+            self.skipped.append((path, reason(error)))
             return
         self._scan_open_folder(path, fd)
 
@@ -276,8 +288,8 @@ class Scan:
         try:
             try:
                 entries = {os.fsencode(entry.name): entry for entry in os.scandir(fd)}
-            except OSError:
-                self.skipped.append(path)
+            except OSError as error:
+                self.skipped.append((path, reason(error)))
                 return
             names = sorted(entries, key=name_order_key)
             kinds = {name: _kind(entries[name], name, fd) for name in names}
@@ -294,8 +306,8 @@ class Scan:
     def _scan_subfolder(self, path, parent_fd, name):
         try:
             fd = os.open(name, os.O_RDONLY | os.O_DIRECTORY | os.O_CLOEXEC, dir_fd=parent_fd)
-        except OSError:
-            self.skipped.append(path)
+        except OSError as error:
+            self.skipped.append((path, reason(error)))
             return
         self._scan_open_folder(path, fd)
 
@@ -303,8 +315,8 @@ class Scan:
         full_path = join_path(folder_path, name)
         try:
             content = _read_regular_file(name, folder_fd)
-        except OSError:
-            self.skipped.append(full_path)
+        except OSError as error:
+            self.skipped.append((full_path, reason(error)))
             return
         if not content:  # not a regular file any more, or empty
             return
@@ -324,8 +336,8 @@ def run(folder_arg, text_arg, stdout, stderr):
         stdout.write(hit + b"\n")
     if scan.skipped:
         stderr.write(UNREADABLE_MESSAGE % len(scan.skipped) + b"\n")
-        for path in scan.skipped:
-            stderr.write(path + b"\n")
+        for path, why in scan.skipped:
+            stderr.write(why + b": " + path + b"\n")
         return EXIT_SKIPPED
     return EXIT_OK
 

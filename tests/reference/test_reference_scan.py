@@ -347,8 +347,8 @@ class WalkTest(unittest.TestCase):
         # reported too, although its name is no candidate.
         self.assertEqual(result.stdout, b"".join(r + p + b"\n" for p in [
             b"/A.BAS", b"/b.txt", b"/sub/z.frm"]))
-        self.assertEqual(result.stderr, b"File o cartelle non leggibili: 2\n" + r + b"/Alt/x.txt\n" +
-                         r + b"/Alt/again\n")
+        self.assertEqual(result.stderr, b"File o cartelle non leggibili: 2\naccesso negato: " + r +
+                         b"/Alt/x.txt\naccesso negato: " + r + b"/Alt/again\n")
         self.assertEqual(result.returncode, 3)
 
     def test_unreadable_entries(self):
@@ -364,7 +364,7 @@ class WalkTest(unittest.TestCase):
         self.assertEqual(result.stdout, b"".join(r + p + b"\n" for p in [
             b"/A.BAS", b"/Alt/x.txt", b"/Alt/again/z.frm"]))
         self.assertEqual(result.stderr, b"File o cartelle non leggibili: 3\n" + b"".join(
-            r + p + b"\n" for p in [b"/b.txt", b"/empty.txt", b"/Alt/again/deeper"]))
+            b"accesso negato: " + r + p + b"\n" for p in [b"/b.txt", b"/empty.txt", b"/Alt/again/deeper"]))
         self.assertEqual(result.returncode, 3)
 
 

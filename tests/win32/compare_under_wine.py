@@ -219,14 +219,14 @@ class Comparison(Tally):
             self.record(f"missing start folder: {label}", (status, out, err) == (1, b"", MISSING),
                         describe([folder, b"ostile"], self.work, (1, b"", MISSING), (status, out, err)))
 
-    def run_in_terminal(self, args, cwd):
-        """Runs brenvo1-scan.exe with a terminal as its console; returns the
-        exit status and the text the terminal shows, without its control
-        sequences."""
+    def run_in_terminal(self, args, cwd, program=None):
+        """Runs brenvo1-scan.exe, or program, with a terminal as its console;
+        returns the exit status and the text the terminal shows, without its
+        control sequences."""
         master, slave = pty.openpty()
         # Wide enough that no path is wrapped.
         fcntl.ioctl(slave, termios.TIOCSWINSZ, struct.pack("HHHH", 50, 400, 0, 0))
-        process = subprocess.Popen(["wine", self.exe] + args, cwd=cwd, env=self.wine_env,
+        process = subprocess.Popen(["wine", program or self.exe] + args, cwd=cwd, env=self.wine_env,
                                    stdin=slave, stdout=slave, stderr=slave, start_new_session=True)
         os.close(slave)
         shown = b""
@@ -240,6 +240,7 @@ class Comparison(Tally):
             shown += chunk
         os.close(master)
         status = process.wait(timeout=TIMEOUT_SECONDS)
+        shown = re.sub(rb"\x1b\[(\d*)C", lambda moved: b" " * int(moved.group(1) or 1), shown)
         shown = re.sub(rb"\x1b\[[0-9;?]*[A-Za-z]|\x1b\][^\x07]*\x07|\r", b"", shown)
         return status, shown
 
@@ -250,7 +251,7 @@ class Comparison(Tally):
         names = ["città.txt", "CITTÀ.TXT", "Ünïcödé.frm",
                  "日本語.txt", "plain.txt"]
         for name in names:
-            write(os.path.join(folder, name), b"ostile")
+            write(os.path.join(folder, name), "ostile città".encode())
         status, shown = self.run_in_terminal([on_z(folder), b"ostile"], self.work)
         lines = shown.split(b"\n")
         expected = [on_z(os.path.join(folder, name)) for name in names]
@@ -259,6 +260,23 @@ class Comparison(Tally):
         status, shown = self.run_in_terminal([on_z(os.path.join(folder, "nessuna")), b"x"], self.work)
         self.record("a box on a console", status == 1 and MISSING.rstrip() in shown.split(b"\n"),
                     f"  status: {status}\n  shown: {shown!r}\n")
+        # Into a file, in cmd on code page 850: the hits in that code page
+        # with CRLF, as type shows them; a name it cannot hold is named on
+        # the console instead, and the status is 4.
+        with open(os.path.join(folder, "cp850.bat"), "wb") as batch:
+            batch.write(("@chcp 850 >nul\r\n@%s %s città > r.txt\r\n@echo stato %%errorlevel%%\r\n@type r.txt\r\n" %
+                         (on_z(self.exe).decode(), on_z(folder).decode())).encode("cp850"))
+        _, shown = self.run_in_terminal(["/c", "cp850.bat"], folder, program="cmd")
+        _, utf8_hits, _ = self.run_wine([on_z(folder), "città".encode()], folder)
+        cjk = on_z(os.path.join(folder, "日本語.txt"))
+        with open(os.path.join(folder, "r.txt"), "rb") as written:
+            in_file = written.read()
+        lines = shown.split(b"\n")
+        self.record("hits written into a file in the console's code page 850, CRLF, shown right by type",
+                    in_file == utf8_hits.replace(cjk + b"\n", b"").decode().replace("\n", "\r\n").encode("cp850")
+                    and on_z(os.path.join(folder, "città.txt")) in lines and b"stato 4" in lines and
+                    b"brenvo1-scan: percorso non scritto, la tabella codici della console non lo pu\xc3\xb2 "
+                    b"rappresentare: " + cjk in lines, f"  file: {in_file!r}\n  shown: {shown!r}\n")
 
     def run_all(self, only):
         groups = [("contract", self.contract_cases), ("project", self.project_cases),

@@ -111,7 +111,7 @@ at_prompt() {
 # --- brenvo1-scan.exe as installed, typed at a prompt.
 scan() { at_prompt "\"$windows_folder\\brenvo1-scan.exe\" $1"; }
 usage=$(scan '/?') || fail "brenvo1-scan /? ended with status $?"
-[ "$usage" = "uso: brenvo1-scan CARTELLA TESTO" ] || fail "brenvo1-scan /? printed \"$usage\""
+[ "${usage%%$'\n'*}" = "uso: brenvo1-scan CARTELLA TESTO" ] || fail "brenvo1-scan /? printed \"$usage\""
 mkdir -p "$WINEPREFIX/drive_c/Prove/sotto"
 printf 'alfa\n' >"$WINEPREFIX/drive_c/Prove/sotto/uno.txt"
 for line in '"C:\Prove\" alfa' '"C:\Prove\\" alfa' 'C:\Prove\ alfa' '"C:\Prove\" "alfa"'; do

@@ -170,19 +170,31 @@ wait_for rows_are "$expected_rows" ||
 echo "ok: Tab order, nothing from Enter in a text box or a double-click on the empty list, a search on Enter on Trova"
 
 # The list by keyboard: its first row is marked as the one the keys act on
-# when Tab brings the focus there; Space selects it, Enter opens it as a
-# double-click does.
+# when Tab brings the focus there, none selected; Enter opens it.
 tab_to txtTesto
 tab_to lstFile
 [ "$(probe focused-row)" = 0 ] || fail "the list took the focus with no row marked: $(probe focused-row)"
-press space
-press Return
-wait_for test -f "$work/notepad.txt" || fail "Enter on the list's selected row started no Notepad"
 expected_command="\"C:\\windows\\system32\\notepad.exe\" \"$(windows_path "$odd_name")\""
-[ "$(cat "$work/notepad.txt")" = "$expected_command" ] ||
-  fail "Enter on the first row started Notepad with $(cat "$work/notepad.txt"), not $expected_command"
-rm "$work/notepad.txt"
-echo "ok: by keyboard alone, Enter on the first row started $expected_command"
+notepad_opened_row() {
+  wait_for test -f "$work/notepad.txt" || fail "$1 started no Notepad"
+  [ "$(cat "$work/notepad.txt")" = "$expected_command" ] ||
+    fail "$1 started Notepad with $(cat "$work/notepad.txt"), not $expected_command"
+  rm "$work/notepad.txt"
+}
+press Return
+notepad_opened_row "Enter on the list's marked row"
+echo "ok: by keyboard alone, Enter on the marked first row started $expected_command"
+# Ctrl+C copies the selected row's path, and the menu's "Apri" opens it
+# (a click selects the row, and takes the keys back from Notepad).
+clipboard_is_row() { [ "$(probe clipboard 2>/dev/null)" = "$(windows_path "$odd_name")" ]; }
+click row0
+press ctrl+c
+wait_for clipboard_is_row || fail "Ctrl+C did not copy the selected path: $(probe clipboard)"
+press shift+F10
+wait_for probe menu || fail "Shift+F10 showed no menu"
+press a
+notepad_opened_row "\"Apri\" in the list's menu"
+echo "ok: Ctrl+C put $(windows_path "$odd_name") on the clipboard; \"Apri\" in the list's menu opened it"
 
 # What a screen reader is told (MSAA). Wine's oleacc knows text boxes, whose
 # names come from the hidden labels before them, and windows by their
@@ -193,8 +205,10 @@ for line in "Form1 client|Scandilo" "txtPercorso text|Percorso" "Command1 client
 done
 echo "ok: a screen reader is told the window's and each control's name: $(tr '\n' ';' <"$work/accessible")"
 
-# --- by mouse: a click on Trova searches again; a double-click on the
-# first row starts Notepad with exactly its path.
+# --- by mouse: a click on Trova searches again, the folder pasted as
+# Explorer copies it, in quotes; a double-click on the first row starts
+# Notepad with exactly its path.
+enter_text txtPercorso "\"$(windows_path "$tree")\""
 enter_text txtTesto beta
 click Command1
 wait_for rows_are "$(windows_path "$tree/altro.txt")" ||
@@ -220,21 +234,28 @@ echo "ok: Notepad, by its full path, received exactly the first row's path"
 
 # --- a path wider than the list: the row is drawn shortened in the middle,
 # but its text (what the keys, a screen reader and a double-click use) is
-# the whole path, and so is the tip shown while the pointer rests on it.
+# the whole path, and so is the tip shown while the pointer rests on it; a
+# row shown whole has no tip.
 wide="$work/wide/Archivio clienti 2019-2024/Contratti di manutenzione ordinaria/Documentazione tecnica allegata"
 mkdir -p "$wide"
 printf 'alfa\n' >"$wide/Relazione finale del collaudo.txt"
+printf 'alfa\n' >"$work/wide/corto.txt"
 wide_row=$(windows_path "$wide/Relazione finale del collaudo.txt")
 enter_text txtPercorso "$(windows_path "$work/wide")"
 click Command1
-wait_for rows_are "$wide_row" || fail "the search did not list the long path whole: $(probe items)"
-read -r x y < <(probe center row0)
+wait_for rows_are "$(windows_path "$work/wide/corto.txt")
+$wide_row" || fail "the search did not list the long path whole: $(probe items)"
+read -r x y < <(probe center row1)
 xdotool mousemove $((x - 100)) "$y"
 sleep 0.1
 xdotool mousemove $((x - 90)) "$y"
 wait_for tip_is "$wide_row" || fail "the row's tip is not its whole path: \"$(probe tip 2>&1)\""
+read -r x y < <(probe center row0)
+xdotool mousemove $((x - 90)) "$y"
+tip_tools_are() { [ "$(probe tip-tools)" = "$1" ]; }
+wait_for tip_tools_are 0 || fail "a row shown whole has a tip"
 xdotool mousemove 1 1
-echo "ok: a path wider than the list is the row's whole text, and its tip: $wide_row"
+echo "ok: a path wider than the list is the row's whole text, and its tip: $wide_row; a row shown whole has no tip"
 
 # --- a missing folder: the Brenvo1 box, one OK button and no icon.
 enter_text txtPercorso "$(windows_path "$work/manca")"
@@ -250,15 +271,20 @@ running "$app_pid" || fail "the program ended after the box: $(cat "$work/app.lo
 [ -z "$(probe items)" ] || fail "the list was not emptied for a missing folder"
 echo "ok: OK closes the box and the program goes on"
 
-# --- a file another program holds open: listed as unreadable in the box's
-# folded details; the readable one beside it is still found.
+# --- two files another program holds open, in a folder whose path is
+# over 350 characters long: listed as unreadable in the box's folded
+# details, each with why, its file name in sight; unfolded, the details
+# have room for five lines. The readable file above them is still found.
 locked="$work/locked"
-mkdir -p "$locked"
-printf 'alfa\n' >"$locked/chiuso.txt"
+long="$locked/$(printf 'Archivio clienti %s/' {2010..2024})"
+long=${long%/}
+mkdir -p "$long"
+printf 'alfa\n' >"$long/chiuso.txt"
+printf 'alfa\n' >"$long/chiuso anche.txt"
 printf 'alfa\n' >"$locked/aperto.txt"
-wine "$probe_exe" hold "$(windows_path "$locked/chiuso.txt")" </dev/null >"$work/hold.out" 2>&1 &
+wine "$probe_exe" hold "$(windows_path "$long")" </dev/null >"$work/hold.out" 2>&1 &
 holder_pid=$!
-wait_for grep -qs holding "$work/hold.out" || fail "the file could not be held open: $(cat "$work/hold.out")"
+wait_for grep -qsx "holding 2" "$work/hold.out" || fail "the files could not be held open: $(cat "$work/hold.out")"
 enter_text txtPercorso "$(windows_path "$locked")"
 enter_text txtTesto alfa
 click Command1
@@ -267,21 +293,23 @@ timeout 30 xdotool search --sync --onlyvisible --name '^Brenvo1$' >/dev/null ||
 probe box >"$work/box"
 kill "$holder_pid" 2>/dev/null || true
 wait "$holder_pid" 2>/dev/null || true
-grep -qx "buttons=2 ok=1 icon=0 text=File o cartelle non leggibili: 1" "$work/box" ||
-  fail "the box for an unreadable file is not as it should be: $(cat "$work/box")"
-grep -qxF "hidden=$(windows_path "$locked/chiuso.txt")" "$work/box" ||
-  fail "the box's details do not hold exactly the unreadable path: $(cat "$work/box")"
+in_use="in uso da un altro programma: Z:\\"
+grep -qx "buttons=2 ok=1 icon=0 text=File o cartelle non leggibili: 2" "$work/box" &&
+  [[ $(sed -n 2p "$work/box") == "hidden=$in_use"*"…\\chiuso anche.txt" ]] &&
+  [[ $(sed -n 3p "$work/box") == "$in_use"*"…\\chiuso.txt" ]] ||
+  fail "the box does not count the unreadable files, or say why with each file name in sight: $(cat "$work/box")"
 # The details' toggle says the window's own words, as the Linux box does.
 toggle_is "Mostra dettagli..." || fail "the details toggle says \"$(probe box-toggle)\", not \"Mostra dettagli...\""
 click_box toggle
 wait_for toggle_is "Nascondi dettagli..." ||
   fail "the unfolded details' toggle says \"$(probe box-toggle)\", not \"Nascondi dettagli...\""
 fits=$(probe box-fits) || fail "the box with its details unfolded does not fit the screen"
-[[ $fits == "fits lines=1 "* ]] || fail "the unfolded details are not the one path: $fits"
+[[ $fits =~ ^fits\ lines=2\ shown=([0-9]+)$ ]] && ((BASH_REMATCH[1] >= 5)) ||
+  fail "the unfolded details are not the two lines with room for five: $fits"
 probe press-ok
 wait_for box_gone || fail "OK did not close the box"
 [ "$(probe items)" = "$(windows_path "$locked/aperto.txt")" ] || fail "the readable file was not listed: $(probe items)"
-echo "ok: an unreadable file is counted in the box, its path in the folded details, unfolded by \"Mostra dettagli...\" (OK and the toggle)"
+echo "ok: unreadable files are counted in the box, each with why and its file name in its folded details ($(sed -n 3p "$work/box")), unfolded by \"Mostra dettagli...\" with room for $fits"
 
 # --- 10,000 files held open: the box lists the first 5,000 and how many
 # more; unfolded, its details scroll within the screen and its buttons

@@ -24,6 +24,11 @@
 //   window_probe press-ok             clicks the box's OK button
 //   window_probe tip                  the text of the tip shown over the
 //                                     window, fails when none is shown
+//   window_probe tip-tools            how many rows the list's tip is ready
+//                                     for: 1 while the pointer rests on a
+//                                     row that has a tip, else 0
+//   window_probe menu                 exit 0 while a menu of the window shows
+//   window_probe clipboard            the clipboard's text (UTF-8)
 //   window_probe end-session          tells the window the session ends, as
 //                                     logging off does
 //   window_probe close                asks the window to close (WM_CLOSE), as
@@ -367,31 +372,61 @@ int BoxFits() {
   return 0;
 }
 
-// The tip over the window: a visible tooltip of the window's thread.
-int Tip(HWND form) {
-  const DWORD thread = GetWindowThreadProcessId(form, nullptr);
+// The windows of class_name of the window's thread, the visible ones only
+// unless all.
+std::vector<HWND> ThreadWindows(HWND form, const wchar_t* class_name, bool all = false) {
   struct Found {
-    DWORD thread;
-    HWND tip = nullptr;
-  } found{thread};
+    const wchar_t* class_name;
+    bool all;
+    std::vector<HWND> windows;
+  } found{class_name, all, {}};
   EnumThreadWindows(
-      thread,
+      GetWindowThreadProcessId(form, nullptr),
       [](HWND window, LPARAM context) -> BOOL {
         auto& found = *reinterpret_cast<Found*>(context);
         wchar_t class_name[64] = {};
         GetClassNameW(window, class_name, 64);
-        if (IsWindowVisible(window) && lstrcmpiW(class_name, TOOLTIPS_CLASSW) == 0) {
-          found.tip = window;
-          return FALSE;
+        if ((found.all || IsWindowVisible(window)) && lstrcmpiW(class_name, found.class_name) == 0) {
+          found.windows.push_back(window);
         }
         return TRUE;
       },
       reinterpret_cast<LPARAM>(&found));
-  if (!found.tip) return Fail("no tip is shown");
-  const std::optional<std::wstring> text = WindowText(found.tip);
+  return found.windows;
+}
+
+// The tip over the window: a visible tooltip of the window's thread.
+int Tip(HWND form) {
+  const std::vector<HWND> tips = ThreadWindows(form, TOOLTIPS_CLASSW);
+  if (tips.empty()) return Fail("no tip is shown");
+  const std::optional<std::wstring> text = WindowText(tips.front());
   if (!text) return Fail("no text from the tip");
   Print(Wtf8Text(*text));
   return 0;
+}
+
+// The tools of the list's own tip (not the list view's): 1 while the
+// pointer rests on a row that has a tip.
+int TipTools(HWND form) {
+  const HWND list = GetDlgItem(form, 104);
+  const auto list_views = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETTOOLTIPS, 0, 0));
+  LRESULT tools = 0;
+  for (const HWND tip : ThreadWindows(form, TOOLTIPS_CLASSW, true)) {
+    if (GetWindow(tip, GW_OWNER) == list && tip != list_views) tools += SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0);
+  }
+  Print(std::to_string(tools));
+  return 0;
+}
+
+// Plain text on the clipboard, as UTF-8.
+int Clipboard() {
+  if (!OpenClipboard(nullptr)) return Fail("the clipboard could not be opened");
+  const HANDLE memory = GetClipboardData(CF_UNICODETEXT);
+  const auto* text = memory ? static_cast<const wchar_t*>(GlobalLock(memory)) : nullptr;
+  if (text) Print(Wtf8Text(text));
+  if (text) GlobalUnlock(memory);
+  CloseClipboard();
+  return text ? 0 : Fail("no text on the clipboard");
 }
 
 int DescribeBox() {
@@ -518,6 +553,7 @@ int wmain(int argc, wchar_t** argv) {
   if (command == "box-toggle") return BoxToggle();
   if (command == "box-fits") return BoxFits();
   if (command == "hold" && argc == 3) return Hold(argv[2]);
+  if (command == "clipboard") return Clipboard();
   const HWND form = Form();
   if (!form) return Fail("no Scandilo window");
   if (command == "client-size") return ClientSize(form);
@@ -530,6 +566,8 @@ int wmain(int argc, wchar_t** argv) {
   if (command == "focused-row") return FocusedRow(form);
   if (command == "accessible") return Accessible(form);
   if (command == "tip") return Tip(form);
+  if (command == "tip-tools") return TipTools(form);
+  if (command == "menu") return ThreadWindows(form, L"#32768").empty() ? Fail("no menu is shown") : 0;
   if (command == "close") return PostMessageW(form, WM_CLOSE, 0, 0) ? 0 : Fail("the close request was not posted");
   if (command == "end-session") {
     DWORD_PTR agreed = 0;

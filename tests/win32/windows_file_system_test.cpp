@@ -107,6 +107,9 @@ TEST(WindowsPaths, FullPathsAsTheSystemMakesThem) {
   EXPECT_EQ(FullFolderPath(L"C:/a/./c/../b//"), L"C:\\a\\b");
   EXPECT_EQ(FullFolderPath(L"\\\\server\\share\\x\\..\\y\\"), L"\\\\server\\share\\y");
   EXPECT_EQ(FullFolderPath(L""), std::nullopt);
+  // One pair of quotes around the whole path, as Explorer copies a path.
+  EXPECT_EQ(FullFolderPath(L"\"C:\\Lavori d'ufficio & C\\\""), L"C:\\Lavori d'ufficio & C");
+  EXPECT_EQ(FullFolderPath(L"\"\""), std::nullopt);
   // A last part named like a device is the folder of that name, trimmed of
   // trailing dots and spaces as the system trims any other name.
   EXPECT_EQ(FullFolderPath(L"C:\\a\\con"), L"C:\\a\\con");

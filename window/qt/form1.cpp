@@ -83,7 +83,9 @@ void Form1::CreateControls() {
   connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
   connect(Command1, &QPushButton::pressed, this, [this] { pressed_during_run_ = run_->running(); });
   connect(lstFile, &QtListBox::DblClick, this, &Form1::lstFile_DblClick);
-  connect(lstFile, &QtListBox::EnterPressed, this, &Form1::lstFile_DblClick);
+  connect(lstFile, &QtListBox::EnterPressed, this, &Form1::lstFile_KeyEnter);
+  connect(lstFile, &QtListBox::OpenAsked, this, &Form1::lstFile_DblClick);
+  connect(lstFile, &QtListBox::CopyAsked, this, &Form1::lstFile_Copy);
 }
 
 void Form1::Command1_Click() {
@@ -97,6 +99,17 @@ void Form1::Command1_Click() {
 
 void Form1::lstFile_DblClick() {
   OpenCurrentResult(*lstFile, message_box_, editor_);
+  CloseIfRequested();
+}
+
+void Form1::lstFile_KeyEnter() {
+  // The current row is the one that carries the focus mark.
+  OpenMarkedResult(*lstFile, lstFile->ListIndex(), message_box_, editor_);
+  CloseIfRequested();
+}
+
+void Form1::lstFile_Copy() {
+  CopyCurrentResult(*lstFile, clipboard_, message_box_);
   CloseIfRequested();
 }
 

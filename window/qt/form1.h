@@ -32,6 +32,10 @@ class Form1 : public QWidget {
   void Command1_Click();
   // A double-click on the result list: opens the current item.
   void lstFile_DblClick();
+  // Enter on the result list: opens the row the keys act on.
+  void lstFile_KeyEnter();
+  // Ctrl+C on the result list: copies the selected path.
+  void lstFile_Copy();
 
  protected:
   // Closing the window ends the program at any time: during a run, once
@@ -50,6 +54,7 @@ class Form1 : public QWidget {
   QtApplicationPointer screen_;
   QtMessageBox message_box_{this};
   QtDesktop desktop_;
+  QtClipboard clipboard_;
   platform::TextEditor& editor_;
   std::unique_ptr<RunCommand> run_;
   bool pressed_during_run_ = false;

@@ -1,10 +1,12 @@
 #include "window/qt/qt_desktop.h"
 
+#include <QClipboard>
 #include <QCoreApplication>
-
 #include <QEvent>
 #include <QGuiApplication>
 #include <QWindow>
+
+#include "window/qt/qt_text.h"
 
 namespace brenvo1::window {
 
@@ -77,5 +79,7 @@ void QtDesktop::DropPendingInput() {
   const InputDrop dropping;
   QGuiApplication::sync();
 }
+
+void QtClipboard::SetText(std::string_view text) { QGuiApplication::clipboard()->setText(FromUtf8(text)); }
 
 }  // namespace brenvo1::window

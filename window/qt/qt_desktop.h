@@ -37,4 +37,11 @@ class QtDesktop : public Desktop {
   void DropPendingInput() override;
 };
 
+// The clipboard of the desktop. A path that is not UTF-8 goes there as it
+// shows, with replacement characters: the clipboard holds text.
+class QtClipboard : public Clipboard {
+ public:
+  void SetText(std::string_view text) override;
+};
+
 }  // namespace brenvo1::window

@@ -25,18 +25,26 @@ class QtListBox : public QListView, public ListBox {
   std::string List(int index) const override;
 
   int ListCount() const { return model_->Count(); }
+  // The text row index shows where it is now: its path, shortened in the
+  // middle when wider than the list.
+  QString ShownRow(int index) const;
 
  signals:
   // A double-click with the left button anywhere in the list, whether or
   // not it hit an item: the handler decides from ListIndex and Selected.
   void DblClick();
-  // Enter or Return with the focus in the list: the keyboard's way to what
-  // a double-click does, decided by the same handler.
+  // Enter or Return with the focus in the list: opens the current row, the
+  // one the keys act on and that carries the focus mark.
   void EnterPressed();
+  // Ctrl+C, or "Copia percorso" in the list's menu.
+  void CopyAsked();
+  // "Apri" in the list's menu: what a double-click does.
+  void OpenAsked();
 
  protected:
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
 
  private:
   void CheckIndex(int index) const;

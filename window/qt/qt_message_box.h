@@ -9,7 +9,8 @@
 namespace brenvo1::window {
 
 // A QMessageBox with the caption "Brenvo1", no icon and one OK button;
-// details, when there are any, go one per line into the text it can unfold.
+// details, when there are any, go one per line into the text it can unfold,
+// each shortened in the middle to its width as the result list's rows are.
 //
 // The box takes the window's input while it is shown, as a modal box
 // would, but without Qt's modality, which throws away a close request for

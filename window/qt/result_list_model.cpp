@@ -2,25 +2,14 @@
 
 #include <cstring>
 
-#include "text/text_decoder.h"
 #include "window/qt/qt_text.h"
+#include "window/shortened_path.h"
 
 namespace brenvo1::window {
 
 namespace {
 
 constexpr std::size_t kBlockBytes = std::size_t{1} << 20;
-
-// The start and the end of a path too long to show whole, cut between
-// characters where the bytes are UTF-8.
-QString ShownText(std::string_view item) {
-  const std::size_t half = ResultListModel::kShownBytes / 2;
-  std::size_t head_end = half;
-  while (head_end > half - 3 && text::IsContinuationByte(item[head_end])) --head_end;
-  std::size_t tail_start = item.size() - half;
-  while (tail_start < item.size() - half + 3 && text::IsContinuationByte(item[tail_start])) ++tail_start;
-  return FromUtf8(item.substr(0, head_end)) + QChar(0x2026) + FromUtf8(item.substr(tail_start));
-}
 
 }  // namespace
 
@@ -66,7 +55,7 @@ QVariant ResultListModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= Count()) return {};
   if (role != Qt::DisplayRole && role != Qt::ToolTipRole && role != Qt::AccessibleTextRole) return {};
   const std::string_view item = At(index.row());
-  if (role == Qt::DisplayRole && item.size() > kShownBytes) return ShownText(item);
+  if (role == Qt::DisplayRole && item.size() > 2 * kMeasuredBytes) return FromUtf8(BoundedPath(item));
   return FromUtf8(item);
 }
 

@@ -10,7 +10,9 @@
 namespace brenvo1::window {
 
 // The items of the result list: full paths kept as their raw bytes, shown
-// as UTF-8 text (with replacement characters where the bytes are not).
+// as UTF-8 text (with replacement characters where the bytes are not); a
+// path too long to show whole is shown bounded (BoundedPath), and each row
+// shortens that again to its width at every paint.
 // Appending costs the same however long the list is.
 //
 // A run may list millions of paths: their bytes are packed one after the
@@ -20,11 +22,6 @@ class ResultListModel : public QAbstractListModel {
   Q_OBJECT
 
  public:
-  // A row shows at most this many bytes of its path, the start and the end
-  // with an ellipsis between, whatever the path's length: no screen is wide
-  // enough for more, and the view elides every row again at every paint.
-  static constexpr std::size_t kShownBytes = 4096;
-
   using QAbstractListModel::QAbstractListModel;
 
   void Append(std::string_view item);

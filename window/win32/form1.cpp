@@ -64,6 +64,7 @@ Form1::Form1(HINSTANCE instance, platform::TextEditor& editor, RunCommand::FileS
                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, this);
   if (!hwnd_) throw std::runtime_error(platform::windows::SystemErrorText(GetLastError()));
   message_box_.SetOwner(hwnd_);
+  clipboard_.SetOwner(hwnd_);
   CreateControls();
   run_ = std::make_unique<RunCommand>(RunControls{screen_, *txtPercorso, *txtTesto, *lstFile, message_box_, desktop_},
                                       std::move(create_file_system));
@@ -148,11 +149,15 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       } else if (LOWORD(wparam) == IDOK && GetFocus() == Command1) {
         // Enter, which the dialog keys turn into IDOK: on the focused
         // button it clicks it, as Space does; on the list it opens the
-        // current row, as a double-click does; in a text box it does
+        // row marked as the one the keys act on; in a text box it does
         // nothing.
         Command1_Click();
       } else if (LOWORD(wparam) == IDOK && GetFocus() == lstFile->hwnd()) {
+        lstFile_KeyEnter();
+      } else if (LOWORD(wparam) == kOpenCommandId) {
         lstFile_DblClick();
+      } else if (LOWORD(wparam) == kCopyPathCommandId) {
+        lstFile_Copy();
       }
       return 0;
     case WM_NOTIFY:
@@ -161,6 +166,12 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       if (wparam == kLstFileId) {
         lstFile->DrawRow(*reinterpret_cast<const DRAWITEMSTRUCT*>(lparam));
         return TRUE;
+      }
+      break;
+    case WM_CONTEXTMENU:
+      if (reinterpret_cast<HWND>(wparam) == lstFile->hwnd()) {
+        lstFile->ShowMenu(lparam);
+        return 0;
       }
       break;
     case WM_SETCURSOR:
@@ -216,6 +227,12 @@ LRESULT Form1::HandleNotify(NMHDR& header) {
     case NM_SETFOCUS:
       lstFile->MarkFocusedRow();
       return 0;
+    case LVN_KEYDOWN:
+      if (reinterpret_cast<NMLVKEYDOWN*>(&header)->wVKey == 'C' && GetKeyState(VK_CONTROL) < 0 &&
+          GetKeyState(VK_MENU) >= 0) {
+        lstFile_Copy();
+      }
+      return 0;
     case LVN_ODFINDITEMW:
       // Typing in the list looks for nothing.
       return -1;
@@ -231,6 +248,16 @@ void Form1::Command1_Click() {
 
 void Form1::lstFile_DblClick() {
   OpenCurrentResult(*lstFile, message_box_, editor_);
+  CloseIfRequested();
+}
+
+void Form1::lstFile_KeyEnter() {
+  OpenMarkedResult(*lstFile, lstFile->MarkedRow(), message_box_, editor_);
+  CloseIfRequested();
+}
+
+void Form1::lstFile_Copy() {
+  CopyCurrentResult(*lstFile, clipboard_, message_box_);
   CloseIfRequested();
 }
 

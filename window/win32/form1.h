@@ -35,6 +35,10 @@ class Form1 {
   void Command1_Click();
   // A double-click on the result list: opens the current item.
   void lstFile_DblClick();
+  // Enter on the result list: opens the row the keys act on.
+  void lstFile_KeyEnter();
+  // Ctrl+C on the result list: copies the selected path.
+  void lstFile_Copy();
 
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
@@ -61,6 +65,7 @@ class Form1 {
   Win32ApplicationPointer screen_;
   Win32MessageBox message_box_;
   Win32Desktop desktop_;
+  Win32Clipboard clipboard_;
   platform::TextEditor& editor_;
   std::unique_ptr<RunCommand> run_;
 };

@@ -14,5 +14,8 @@ inline constexpr int kLstFileId = 104;
 // The box's details and the button that unfolds them.
 inline constexpr int kDetailsId = 201;
 inline constexpr int kDetailsToggleId = 202;
+// The result list's menu items.
+inline constexpr int kOpenCommandId = 301;
+inline constexpr int kCopyPathCommandId = 302;
 }  // namespace brenvo1::window::win32
 #endif

@@ -1,6 +1,11 @@
 #include "window/win32/win32_desktop.h"
 
-#include "platform/windows/windows_api.h"
+#include <cstring>
+#include <stdexcept>
+#include <string>
+
+#include "platform/windows/error_text.h"
+#include "platform/windows/wide_text.h"
 
 namespace brenvo1::window::win32 {
 
@@ -61,6 +66,30 @@ void Win32Desktop::DropPendingInput() {
   for (const MessageRange& range : kInput) {
     while (PeekMessageW(&message, nullptr, range.first, range.last, PM_REMOVE)) {
     }
+  }
+}
+
+void Win32Clipboard::SetText(std::string_view text) {
+  const std::wstring wide = platform::windows::WideText(text);
+  // Another program may have the clipboard open for a moment (one that
+  // watches it, reading what came): asked again a few times.
+  bool opened = false;
+  for (int attempt = 0; attempt < 10 && !(opened = OpenClipboard(owner_)); ++attempt) Sleep(20);
+  if (!opened) throw std::runtime_error(platform::windows::SystemErrorText(GetLastError()));
+  struct Closer {
+    ~Closer() { CloseClipboard(); }
+  } closer;
+  const SIZE_T bytes = (wide.size() + 1) * sizeof(wchar_t);
+  const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+  void* place = memory ? GlobalLock(memory) : nullptr;
+  if (!place) throw std::runtime_error(platform::windows::SystemErrorText(GetLastError()));
+  std::memcpy(place, wide.c_str(), bytes);
+  GlobalUnlock(memory);
+  // The clipboard owns the memory once it has taken it.
+  if (!EmptyClipboard() || !SetClipboardData(CF_UNICODETEXT, memory)) {
+    const DWORD error = GetLastError();
+    GlobalFree(memory);
+    throw std::runtime_error(platform::windows::SystemErrorText(error));
   }
 }
 

@@ -6,6 +6,8 @@
 // repaints; yet a click or a key given during a run must not be acted on,
 // neither then nor after the run.
 
+#include "platform/windows/windows_api.h"
+
 #include "window/window_services.h"
 
 namespace brenvo1::window::win32 {
@@ -17,6 +19,17 @@ class Win32Desktop : public Desktop {
   // except those that close the window (its close button, Alt+F4).
   void AnswerWithoutInput() override;
   void DropPendingInput() override;
+};
+
+// The clipboard, which holds the text put there as the system's plain
+// Unicode text, owned by owner (the window).
+class Win32Clipboard : public Clipboard {
+ public:
+  void SetOwner(HWND owner) { owner_ = owner; }
+  void SetText(std::string_view text) override;
+
+ private:
+  HWND owner_ = nullptr;
 };
 
 }  // namespace brenvo1::window::win32

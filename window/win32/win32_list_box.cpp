@@ -3,11 +3,13 @@
 #include <windowsx.h>
 
 #include <algorithm>
-#include <climits>
 #include <stdexcept>
 
-#include "window/win32/dpi.h"
+#include "messages/texts.h"
 #include "platform/windows/wide_text.h"
+#include "window/shortened_path.h"
+#include "window/win32/dpi.h"
+#include "window/win32/resource_ids.h"
 
 namespace brenvo1::window::win32 {
 
@@ -15,10 +17,6 @@ using platform::windows::WideText;
 
 namespace {
 
-constexpr wchar_t kEllipsis[] = L"\u2026";
-// A row measures at most this many characters of a path's start and of its
-// end: no screen is wide enough for more, and a path may hold 32,767.
-constexpr std::size_t kMeasuredChars = 2048;
 // The space between a row's edge and its text, at 96 DPI, as the list
 // view leaves it.
 constexpr int kTextMarginAt96Dpi = 6;
@@ -30,76 +28,7 @@ constexpr int kTipWidthAt96Dpi = 600;
 constexpr UINT_PTR kSubclassId = 1;
 constexpr UINT_PTR kTipToolId = 1;
 
-// The left edges of text's characters after the first, and its width last:
-// ends[i] is the width of text's first i + 1 characters.
-std::vector<int> CharacterEnds(HDC dc, std::wstring_view text) {
-  std::vector<int> ends(text.size());
-  int fit = 0;
-  SIZE size{};
-  if (!text.empty()) {
-    GetTextExtentExPointW(dc, text.data(), static_cast<int>(text.size()), INT_MAX, &fit, ends.data(), &size);
-  }
-  return ends;
-}
-
-// How many characters of text's start fit in width, never half of a
-// surrogate pair.
-std::size_t FittingStart(HDC dc, std::wstring_view text, int width) {
-  text = text.substr(0, kMeasuredChars);
-  const std::vector<int> ends = CharacterEnds(dc, text);
-  std::size_t count = 0;
-  while (count < ends.size() && ends[count] <= width) ++count;
-  if (count > 0 && count < text.size() && IS_HIGH_SURROGATE(text[count - 1])) --count;
-  return count;
-}
-
-// How many characters of text's end fit in width, never half of a
-// surrogate pair.
-std::size_t FittingEnd(HDC dc, std::wstring_view text, int width) {
-  text = text.substr(text.size() - std::min(text.size(), kMeasuredChars));
-  const std::vector<int> ends = CharacterEnds(dc, text);
-  if (ends.empty()) return 0;
-  const int total = ends.back();
-  std::size_t first = 0;
-  while (first < ends.size() && total - (first == 0 ? 0 : ends[first - 1]) > width) ++first;
-  if (first < text.size() && IS_LOW_SURROGATE(text[first])) ++first;
-  return text.size() - first;
-}
-
-// A path too long to measure shows as its start and its end: the tip of a
-// 32,767-character path would not fit a screen either.
-std::wstring Bounded(std::wstring_view path) {
-  if (path.size() <= 2 * kMeasuredChars) return std::wstring(path);
-  std::size_t head = kMeasuredChars;
-  if (IS_HIGH_SURROGATE(path[head - 1])) --head;
-  std::size_t tail = path.size() - kMeasuredChars;
-  if (IS_LOW_SURROGATE(path[tail])) ++tail;
-  return std::wstring(path.substr(0, head)) + kEllipsis + std::wstring(path.substr(tail));
-}
-
 }  // namespace
-
-std::wstring ShownPath(HDC dc, std::wstring_view path, int width) {
-  if (path.size() <= 2 * kMeasuredChars && TextWidth(dc, path) <= width) return std::wstring(path);
-  const int room = width - TextWidth(dc, kEllipsis);
-  if (room <= 0) return kEllipsis;
-  // The last part, from its backslash: the file's name.
-  const std::size_t last_part = path.rfind(L'\\');
-  const std::wstring_view name = last_part == std::wstring_view::npos ? path : path.substr(last_part);
-  const int name_width = name.size() <= kMeasuredChars ? TextWidth(dc, name) : INT_MAX;
-  std::size_t head = 0;
-  std::size_t tail = 0;
-  if (name_width <= room && last_part != std::wstring_view::npos) {
-    head = FittingStart(dc, path.substr(0, last_part), room - name_width);
-    tail = name.size();
-  } else {
-    // Even the name is too wide: the start and the end, as the Linux list
-    // shortens every row.
-    head = FittingStart(dc, path, room / 2);
-    tail = FittingEnd(dc, path, room - TextWidth(dc, path.substr(0, head)));
-  }
-  return std::wstring(path.substr(0, head)) + kEllipsis + std::wstring(path.substr(path.size() - tail));
-}
 
 Win32ListBox::Win32ListBox(HWND parent, int control_id)
     : hwnd_(CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
@@ -185,12 +114,8 @@ void Win32ListBox::DrawRow(const DRAWITEMSTRUCT& row) const {
   const HGDIOBJ old_font = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0)));
   const int old_mode = SetBkMode(dc, TRANSPARENT);
   const COLORREF old_colour = SetTextColor(dc, GetSysColor(text_colour));
-  const int margin = MulDiv(kTextMarginAt96Dpi, static_cast<int>(WindowDpi(hwnd_)), USER_DEFAULT_SCREEN_DPI);
-  RECT text_place = row.rcItem;
-  text_place.left += margin;
-  text_place.right -= margin;
-  const std::wstring shown =
-      ShownPath(dc, WideText(Item(index)), static_cast<int>(text_place.right - text_place.left));
+  RECT text_place = TextPlace(row.rcItem);
+  const std::wstring shown = WideText(RowText(dc, index, static_cast<int>(text_place.right - text_place.left)));
   DrawTextW(dc, shown.c_str(), static_cast<int>(shown.size()), &text_place,
             DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_LEFT);
   SetTextColor(dc, old_colour);
@@ -200,6 +125,58 @@ void Win32ListBox::DrawRow(const DRAWITEMSTRUCT& row) const {
   // The row the keys act on, unless the keyboard was not used yet.
   const auto ui_state = static_cast<UINT>(SendMessageW(hwnd_, WM_QUERYUISTATE, 0, 0));
   if ((row.itemState & ODS_FOCUS) && !(ui_state & UISF_HIDEFOCUS)) DrawFocusRect(dc, &row.rcItem);
+}
+
+RECT Win32ListBox::TextPlace(RECT row) const {
+  const int margin = MulDiv(kTextMarginAt96Dpi, static_cast<int>(WindowDpi(hwnd_)), USER_DEFAULT_SCREEN_DPI);
+  row.left += margin;
+  row.right -= margin;
+  return row;
+}
+
+std::string Win32ListBox::RowText(HDC dc, std::size_t index, int width) const {
+  return ShortenedPath(Item(index), width, [dc](std::string_view text) { return TextWidth(dc, WideText(text)); });
+}
+
+bool Win32ListBox::Shortened(std::size_t index, const RECT& row) const {
+  const HDC dc = GetDC(hwnd_);
+  const HGDIOBJ old_font = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0)));
+  const RECT text_place = TextPlace(row);
+  const bool shortened = RowText(dc, index, static_cast<int>(text_place.right - text_place.left)) != Item(index);
+  SelectObject(dc, old_font);
+  ReleaseDC(hwnd_, dc);
+  return shortened;
+}
+
+int Win32ListBox::MarkedRow() const {
+  return static_cast<int>(SendMessageW(hwnd_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+}
+
+void Win32ListBox::ShowMenu(LPARAM where) const {
+  POINT place{GET_X_LPARAM(where), GET_Y_LPARAM(where)};
+  const int selected = ListIndex();
+  if (where == -1) {
+    // From the keyboard: under the selected row, else at the list's corner.
+    RECT row{};
+    row.left = LVIR_BOUNDS;
+    place = POINT{0, 0};
+    const auto asked = reinterpret_cast<LPARAM>(&row);
+    if (selected >= 0 && SendMessageW(hwnd_, LVM_GETITEMRECT, static_cast<WPARAM>(selected), asked)) {
+      place = POINT{row.left, row.bottom};
+    }
+    ClientToScreen(hwnd_, &place);
+  }
+  const HMENU menu = CreatePopupMenu();
+  if (!menu) return;
+  // Both act on the selected row, as a double-click does.
+  const UINT state = MF_STRING | (selected >= 0 ? MF_ENABLED : MF_GRAYED);
+  AppendMenuW(menu, state, kOpenCommandId, WideText(messages::kOpenMenuItem).c_str());
+  const std::string copy_item = std::string(messages::kCopyPathMenuItem) + "\t" + std::string(messages::kCopyPathKey);
+  AppendMenuW(menu, state, kCopyPathCommandId, WideText(copy_item).c_str());
+  SetMenuDefaultItem(menu, kOpenCommandId, FALSE);
+  // The chosen item reaches the window as a command.
+  TrackPopupMenu(menu, TPM_RIGHTBUTTON, place.x, place.y, 0, GetParent(hwnd_), nullptr);
+  DestroyMenu(menu);
 }
 
 void Win32ListBox::MarkFocusedRow() {
@@ -241,10 +218,12 @@ void Win32ListBox::FollowPointer(POINT point) {
   ForgetTipRow();
   if (!on_row) return;
   // A tool the size of the row: the tip goes when the pointer leaves it,
-  // and the next row's comes as the pointer rests there.
+  // and the next row's comes as the pointer rests there. A row shown whole
+  // has nothing more to tell, and its tip would only cover the rows below.
   RECT bounds{};
   bounds.left = LVIR_BOUNDS;
   if (!SendMessageW(hwnd_, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&bounds))) return;
+  if (!Shortened(static_cast<std::size_t>(row), bounds)) return;
   TTTOOLINFOW tool{};
   tool.cbSize = sizeof tool;
   tool.uFlags = 0;
@@ -284,7 +263,7 @@ LRESULT CALLBACK Win32ListBox::ListProc(HWND list, UINT message, WPARAM wparam, 
       if (header.hwndFrom == box.tip_ && header.code == TTN_GETDISPINFOW) {
         auto& info = reinterpret_cast<NMTTDISPINFOW&>(header);
         box.tip_text_ = box.tip_row_ >= 0 && static_cast<std::size_t>(box.tip_row_) < box.shown_count_
-                            ? Bounded(WideText(box.Item(static_cast<std::size_t>(box.tip_row_))))
+                            ? WideText(BoundedPath(box.Item(static_cast<std::size_t>(box.tip_row_))))
                             : std::wstring();
         info.lpszText = box.tip_text_.data();
         return 0;

@@ -22,10 +22,10 @@ namespace brenvo1::window::win32 {
 //
 // Rows are drawn here (LVS_OWNERDRAWFIXED): a path wider than the list is
 // shortened in the middle, so that the start of its folder and its whole
-// file name stay in sight, as the Linux list shows it. Only the drawing
-// shortens: the row's text, which the keys, a screen reader and a
-// double-click use, is the whole path, and so is the tip shown when the
-// pointer rests on a row.
+// file name stay in sight, as the Linux list shows it (ShortenedPath). Only
+// the drawing shortens: the row's text, which the keys, a screen reader and
+// a double-click use, is the whole path, and so is the tip shown when the
+// pointer rests on a shortened row.
 class Win32ListBox : public ListBox {
  public:
   Win32ListBox(HWND parent, int control_id);
@@ -47,6 +47,12 @@ class Win32ListBox : public ListBox {
   // The list has taken the focus: with rows in it and none marked, the
   // first is marked as the one the keys act on, so that the focus shows.
   void MarkFocusedRow();
+  // The row marked as the one the keys act on, selected or not; -1 for none.
+  int MarkedRow() const;
+  // Answers WM_CONTEXTMENU at where (screen coordinates, or -1 from the
+  // keyboard): "Apri" and "Copia percorso" for the selected row, which
+  // reach the parent as kOpenCommandId and kCopyPathCommandId.
+  void ShowMenu(LPARAM where) const;
   // Answers the control's LVN_GETDISPINFOW, which reaches the parent.
   void FillDisplayInfo(NMLVDISPINFOW& info) const;
   // Answers the parent's WM_DRAWITEM for the list: draws one row.
@@ -59,6 +65,11 @@ class Win32ListBox : public ListBox {
   static LRESULT CALLBACK ListProc(HWND list, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR self);
   void CheckIndex(int index) const;
   std::string_view Item(std::size_t index) const;
+  // Where a row's text is drawn within the row, and what it shows there in
+  // width pixels with the list's font selected in dc.
+  RECT TextPlace(RECT row) const;
+  std::string RowText(HDC dc, std::size_t index, int width) const;
+  bool Shortened(std::size_t index, const RECT& row) const;
   // The tip follows the row under the pointer.
   void FollowPointer(POINT point);
   void ForgetTipRow();
@@ -73,11 +84,5 @@ class Win32ListBox : public ListBox {
   int tip_row_ = -1;
   std::wstring tip_text_;
 };
-
-// The text a row shows of path in width pixels with the font selected in
-// dc: the whole path when it fits, else its start and its last part (the
-// file name) with an ellipsis between them; a file name too long for the
-// row keeps its start.
-std::wstring ShownPath(HDC dc, std::wstring_view path, int width);
 
 }  // namespace brenvo1::window::win32

@@ -8,9 +8,10 @@
 
 #include "platform/windows/system_function.h"
 #include "platform/windows/wide_text.h"
+#include "messages/texts.h"
+#include "window/shortened_path.h"
 #include "window/win32/dpi.h"
 #include "window/win32/resource_ids.h"
-#include "messages/texts.h"
 
 namespace brenvo1::window::win32 {
 
@@ -32,9 +33,10 @@ constexpr int kStripPadding = 10;
 constexpr int kWidest = 720;
 constexpr int kNarrowest = 320;
 // The details show at most this many of the screen's work area in tenths,
-// and scroll beyond.
+// and scroll beyond; however few they are, they have room for a few lines,
+// and their scroll bar for its thumb.
 constexpr int kDetailsMostTenths = 4;
-constexpr int kDetailsLeastLines = 3;
+constexpr int kDetailsLeastLines = 5;
 
 // A dialog of no controls, captioned title: its controls are made and
 // placed in pixels at the dialog's DPI, not in dialog units.
@@ -71,13 +73,7 @@ POINT Within(const RECT& area, POINT place, SIZE size) {
 class Win32MessageBox::Dialog {
  public:
   Dialog(Win32MessageBox& box, std::wstring text, std::span<const std::string> details)
-      : box_(box), text_(std::move(text)) {
-    for (const std::string& line : details) {
-      if (!details_.empty()) details_ += L"\r\n";
-      details_ += WideText(line);
-      ++detail_lines_;
-    }
-  }
+      : box_(box), text_(std::move(text)), details_(details.begin(), details.end()) {}
   ~Dialog() {
     if (font_) DeleteObject(font_);
   }
@@ -174,7 +170,7 @@ class Win32MessageBox::Dialog {
     // The details are made once the box knows its width (MakeDetails, from
     // LayOut).
     text_control_ = Control(L"STATIC", text_, WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL, 0, -1);
-    if (detail_lines_ > 0) {
+    if (!details_.empty()) {
       toggle_ = Control(L"BUTTON", WideText(messages::kShowDetails), WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0,
                         kDetailsToggleId);
     }
@@ -186,22 +182,32 @@ class Win32MessageBox::Dialog {
     LayOut(WindowDpi(hwnd_), std::nullopt, &owner);
   }
 
-  // Makes the details' control, with a horizontal scroll bar when a path
-  // is wider than it (an edit control takes its scroll bars when made), or
-  // makes it again when that changed; a screen reader names it after the
-  // text before it.
-  void MakeDetails(bool scrolls_sideways) {
-    if (details_control_ && scrolls_sideways == scrolls_sideways_) return;
-    if (details_control_) DestroyWindow(details_control_);
-    scrolls_sideways_ = scrolls_sideways;
+  // Makes the details' control, after the text, which a screen reader
+  // names it after.
+  void MakeDetails() {
+    if (details_control_) return;
     details_control_ = Control(L"EDIT", L"",
-                               (expanded_ ? WS_VISIBLE : 0) | WS_TABSTOP | WS_VSCROLL |
-                                   (scrolls_sideways ? WS_HSCROLL : 0) | ES_MULTILINE | ES_READONLY |
+                               (expanded_ ? WS_VISIBLE : 0) | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY |
                                    ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_NOHIDESEL,
                                WS_EX_CLIENTEDGE, kDetailsId);
     SetWindowPos(details_control_, text_control_, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     SendMessageW(details_control_, EM_SETLIMITTEXT, 0, 0);
-    SetWindowTextW(details_control_, details_.c_str());
+  }
+
+  // The details, each line as wide as width at most in the font selected
+  // in dc: a path shortened in the middle, as in the result list, so that
+  // its file name stays in sight, and the reason in front of it too.
+  void ShowDetails(HDC dc, int width) {
+    const auto text_width = [dc](std::string_view text) { return TextWidth(dc, WideText(text)); };
+    std::wstring shown;
+    for (const std::string& line : details_) {
+      if (!shown.empty()) shown += L"\r\n";
+      shown += WideText(ShortenedPath(line, width, text_width));
+    }
+    // The same text again would scroll the details back to their top.
+    if (shown == shown_details_) return;
+    shown_details_ = std::move(shown);
+    SetWindowTextW(details_control_, shown_details_.c_str());
   }
 
   void Toggle() {
@@ -242,18 +248,15 @@ class Win32MessageBox::Dialog {
     DrawTextW(dc, text_.c_str(), static_cast<int>(text_.size()), &text_size,
               DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS | DT_EDITCONTROL);
     int content_width = text_size.right;
-    int details_width = 0;
     const int edge = 2 * SystemMetricForDpi(SM_CXEDGE, dpi);
-    if (details_control_) {
-      for (std::size_t begin = 0; begin <= details_.size();) {
-        std::size_t end = details_.find(L"\r\n", begin);
-        if (end == std::wstring::npos) end = details_.size();
-        details_width = std::max(details_width, TextWidth(dc, std::wstring_view(details_).substr(begin, end - begin)));
-        begin = end + 2;
+    // The control's borders, its inner margins and its scroll bar.
+    const int details_frame = edge + 2 * metrics.tmAveCharWidth + SystemMetricForDpi(SM_CXVSCROLL, dpi);
+    if (!details_.empty()) {
+      int details_width = 0;
+      for (const std::string& line : details_) {
+        details_width = std::max(details_width, TextWidth(dc, WideText(BoundedPath(line))));
       }
-      // The control's borders, its inner margins and its scroll bar.
-      details_width += edge + 2 * metrics.tmAveCharWidth + SystemMetricForDpi(SM_CXVSCROLL, dpi);
-      content_width = std::max(content_width, details_width);
+      content_width = std::max(content_width, details_width + details_frame);
     }
     const int button_height = scaled(kButtonHeight);
     const int ok_width = std::max(scaled(kButtonWidth), TextWidth(dc, L"OK") + 2 * scaled(kButtonPadding));
@@ -264,14 +267,14 @@ class Win32MessageBox::Dialog {
                                TextWidth(dc, WideText(messages::kHideDetails)) + 2 * scaled(kButtonPadding)});
       content_width = std::max(content_width, toggle_width + scaled(kGap) + ok_width);
     }
-    SelectObject(dc, old_font);
-    ReleaseDC(hwnd_, dc);
-
     const int client_width = std::clamp(content_width + 2 * margin, narrowest, std::max(widest, narrowest));
     const int inner_width = client_width - 2 * margin;
-    // A path wider than the box scrolls sideways, never breaks.
-    const bool too_wide = details_width > inner_width;
-    if (detail_lines_ > 0) MakeDetails(too_wide);
+    if (!details_.empty()) {
+      MakeDetails();
+      ShowDetails(dc, inner_width - details_frame);
+    }
+    SelectObject(dc, old_font);
+    ReleaseDC(hwnd_, dc);
     for (HWND control : {text_control_, details_control_, toggle_, ok_}) {
       if (control) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     }
@@ -295,9 +298,8 @@ class Win32MessageBox::Dialog {
     int details_height = 0;
     if (expanded_) {
       const int line = metrics.tmHeight;
-      const int scroll_bar = too_wide ? SystemMetricForDpi(SM_CYHSCROLL, dpi) : 0;
-      const int needed = detail_lines_ * line + edge + scroll_bar + 2;
-      const int least = std::min(needed, kDetailsLeastLines * line + edge + scroll_bar + 2);
+      const int needed = static_cast<int>(details_.size()) * line + edge + 2;
+      const int least = kDetailsLeastLines * line + edge + 2;
       height_without_details += scaled(kGap);
       // Never more than a part of the screen, and the whole box on it.
       const int most = std::min(work_height * kDetailsMostTenths / 10, work_height - frame_height - height_without_details);
@@ -333,8 +335,8 @@ class Win32MessageBox::Dialog {
 
   Win32MessageBox& box_;
   std::wstring text_;
-  std::wstring details_;
-  int detail_lines_ = 0;
+  std::vector<std::string> details_;
+  std::wstring shown_details_;
   HWND hwnd_ = nullptr;
   HWND text_control_ = nullptr;
   HWND details_control_ = nullptr;
@@ -344,7 +346,6 @@ class Win32MessageBox::Dialog {
   UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
   int strip_top_ = 0;
   bool expanded_ = false;
-  bool scrolls_sideways_ = false;
 };
 
 void Win32MessageBox::Show(std::string_view text, std::span<const std::string> details) {

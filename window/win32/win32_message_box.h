@@ -11,8 +11,10 @@ namespace brenvo1::window::win32 {
 // when given, are folded behind a button of the box's own ("Mostra
 // dettagli...", then "Nascondi dettagli..."): unfolded, they are one per
 // line in a read-only text area that scrolls and can be selected and
-// copied, never taller than a part of the screen, so that the box and its
-// buttons stay on the screen whatever their number. The window behind it
+// copied, each line too wide for it shortened in the middle as a row of
+// the result list is, with room for a few lines at least and never taller
+// than a part of the screen, so that the box and its buttons stay on the
+// screen whatever their number. The window behind it
 // still hears a close request, which dismisses it.
 class Win32MessageBox : public MessageBox {
  public:
