@@ -43,17 +43,22 @@ bool ReadAhead::Planned(const void* folder) const {
 
 std::optional<std::unique_ptr<TextStream>> ReadAhead::Take(const void* folder, const std::string& name) {
   std::unique_lock lock(mutex_);
-  if (folder_ != folder || folder == nullptr || next_take_ >= names_.size() || *names_[next_take_] != name) {
-    return std::nullopt;
+  if (folder_ != folder || folder == nullptr) return std::nullopt;
+  // A file the walk passed over (its open failed before it reached this
+  // service) is let go, so that the plan keeps in step.
+  std::size_t index = next_take_;
+  while (index < names_.size() && index < next_open_ && *names_[index] != name) ++index;
+  if (index >= names_.size() || *names_[index] != name) return std::nullopt;
+  std::vector<Result> passed_over;
+  for (; next_take_ < index; ++next_take_) {
+    Result& slot = results_[next_take_ % depth_];
+    done_.wait(lock, [&] { return slot.ready; });
+    passed_over.push_back(std::move(slot));
+    slot = Result{};
   }
-  const std::size_t index = next_take_;
-  if (index >= next_open_) {
-    // No thread has it yet: the walk opens it now rather than wait for one.
-    next_open_ = next_take_ = index + 1;
-    lock.unlock();
-    work_.notify_one();
-    return std::nullopt;
-  }
+  // The threads open every file of the plan, in order, this one too: the
+  // walk waits for it rather than open it itself, so that every file is
+  // read the same way whatever the timing.
   Result& slot = results_[index % depth_];
   done_.wait(lock, [&] { return slot.ready; });
   Result result = std::move(slot);
