@@ -183,6 +183,8 @@ class Comparison(Tally):
         # Copies the unprivileged user can surely run, wherever the build is.
         shutil.copy2(self.engine, os.path.join(bin_dir, "brenvo1-scan"))
         shutil.copy2(REFERENCE, os.path.join(bin_dir, "reference_scan.py"))
+        shutil.copy2(reference_scan.EXTENSION_HEADER, os.path.join(bin_dir, "extension.h"))
+        os.environ["BRENVO1_EXTENSION_HEADER"] = os.path.join(bin_dir, "extension.h")
         for name in os.listdir(bin_dir):
             os.chmod(os.path.join(bin_dir, name), 0o755)
         self.engine = os.path.join(bin_dir, "brenvo1-scan")

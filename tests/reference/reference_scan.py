@@ -26,7 +26,11 @@ CASE_FOLDING_FILE = "/usr/share/unicode/CaseFolding.txt"
 
 # The program's one list (search/extension.h); which names count is this
 # reference's own rule.
-with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "search", "extension.h"), "rb") as header:
+# BRENVO1_EXTENSION_HEADER names the header when this script runs from a
+# copy elsewhere.
+EXTENSION_HEADER = os.environ.get("BRENVO1_EXTENSION_HEADER") or os.path.join(
+    os.path.dirname(os.path.abspath(__file__)), "..", "..", "search", "extension.h")
+with open(EXTENSION_HEADER, "rb") as header:
     CANDIDATE_EXTENSIONS = tuple(re.findall(rb'"(\.[a-z0-9]+)"', header.read()))
 
 FOLDER_MISSING_MESSAGE = b"Impossibile trovare il percorso"

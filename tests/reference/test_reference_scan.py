@@ -328,14 +328,17 @@ class WalkTest(unittest.TestCase):
         # may not reach the checkout (a clone under /root): it runs a copy.
         prefix = []
         script = os.path.join(HERE, "reference_scan.py")
+        env = dict(os.environ, PYTHONDONTWRITEBYTECODE="1")
         if os.geteuid() == 0:
             prefix = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"]
             os.chmod(self.tmp.name, 0o755)
             script = shutil.copy(script, self.tmp.name)
+            header = shutil.copy(ref.EXTENSION_HEADER, self.tmp.name)
             os.chmod(script, 0o644)
+            os.chmod(header, 0o644)
+            env["BRENVO1_EXTENSION_HEADER"] = header
         return subprocess.run(prefix + [sys.executable, script, *args],
-                              capture_output=True, timeout=60,
-                              env=dict(os.environ, PYTHONDONTWRITEBYTECODE="1"))
+                              capture_output=True, timeout=60, env=env)
 
     def test_folder_listed_but_not_searchable(self):
         os.chmod(os.path.join(self.root, "Alt"), 0o444)
