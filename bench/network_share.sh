@@ -156,7 +156,7 @@ round_trip() {
   python3 - "$mount_point" <<'PYTHON'
 import os, statistics, sys, time
 times = []
-for i in range(15):
+for i in range(25):
     start = time.monotonic()
     try:
         os.stat(os.path.join(sys.argv[1], f"nessuno-{i}-{time.time_ns()}"))
@@ -227,22 +227,16 @@ for tool in "${tools[@]}"; do
 done
 [ "$agree" = true ] || { echo "Hits differ: nothing timed." >&2; exit 1; }
 
-declare -A added=()
-for delay in "${round_trips[@]}"; do
-  start_proxy "$delay"
-  mount_share
-  added[$delay]=$(round_trip)
-  unmount_share
-done
-for delay in "${round_trips[@]}"; do
-  added[$delay]=$(awk -v a="${added[$delay]}" -v z="${added[${round_trips[0]}]}" 'BEGIN { printf "%.2f", a - z }')
-  echo "round trip ${delay} ms asked of the proxy: ${added[$delay]} ms added, measured"
-done
-
+# The round trip each proxy adds, measured on the mount in every round, a
+# median over the rounds: one measure on a busy machine can be far off.
+declare -A added=() round_trip_samples=()
 declare -A times=()
 for ((round = 0; round < rounds; round++)); do
   for delay in "${round_trips[@]}"; do
     start_proxy "$delay"
+    mount_share
+    round_trip_samples[$delay]+="$(round_trip)"$'\n'
+    unmount_share
     for ((k = 0; k < ${#tools[@]}; k++)); do
       tool=${tools[(round + k) % ${#tools[@]}]}
       mapfile -d '' command < <(tool_command "$tool" "$mount_point" "$text")
@@ -256,6 +250,11 @@ for ((round = 0; round < rounds; round++)); do
   done
 done
 start_proxy 0
+for delay in "${round_trips[@]}"; do
+  added[$delay]=$(awk -v a="$(printf '%s' "${round_trip_samples[$delay]}" | median)" \
+    -v z="$(printf '%s' "${round_trip_samples[${round_trips[0]}]}" | median)" 'BEGIN { printf "%.2f", a - z }')
+  echo "round trip ${delay} ms asked of the proxy: ${added[$delay]} ms added, measured (median over the rounds)"
+done
 
 echo
 echo "load average after: $(cut -d' ' -f1-3 /proc/loadavg)"
