@@ -19,8 +19,9 @@ namespace {
 // written to it (end or EAGAIN).
 class PosixTextStream : public FileStream {
  public:
-  PosixTextStream(FileDescriptor fd, std::shared_ptr<ReadAheadSwitch> slow)
-      : FileStream(0), fd_(std::move(fd)), slow_(std::move(slow)) {}
+  // size 0: not known.
+  PosixTextStream(FileDescriptor fd, std::uint64_t size, std::shared_ptr<ReadAheadSwitch> slow)
+      : FileStream(size), fd_(std::move(fd)), slow_(std::move(slow)) {}
 
  private:
   // Asks first for what memory holds, to tell whether the file came from
@@ -76,12 +77,15 @@ class PosixTextStream : public FileStream {
 std::unique_ptr<FileStream> OpenedFile(FileDescriptor fd, bool network, const std::string& name,
                                        std::shared_ptr<ReadAheadSwitch> slow) {
   if (fd.get() < 0) ThrowError(name, errno, "open");
+  // The size it has now spares the read that would only find the end.
+  std::uint64_t size = 0;
   if (!network) {
     struct stat st;
     if (::fstat(fd.get(), &st) != 0) ThrowError(name, errno, "stat");
     if (!S_ISREG(st.st_mode)) return nullptr;
+    size = static_cast<std::uint64_t>(st.st_size);
   }
-  return std::make_unique<PosixTextStream>(std::move(fd), std::move(slow));
+  return std::make_unique<PosixTextStream>(std::move(fd), size, std::move(slow));
 }
 
 }  // namespace brenvo1::platform::posix

@@ -22,7 +22,9 @@ inline constexpr int kFileFlags = O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
 // or a socket mounted or swapped into the file's place since the listing.
 // Asked only where the answer costs no request to a server: on a network
 // file system the listing is trusted, and what is no file reads as empty.
-// Its first read tells slow whether it had to wait for a disk.
+// A file is read up to the size it has when opened, where that is asked
+// (a size of zero, as kernel views in /proc have, is read to its end). Its
+// first read tells slow whether it had to wait for a disk.
 std::unique_ptr<FileStream> OpenedFile(FileDescriptor fd, bool network, const std::string& name,
                                        std::shared_ptr<ReadAheadSwitch> slow);
 
