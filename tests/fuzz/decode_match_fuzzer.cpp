@@ -24,6 +24,7 @@
 namespace {
 
 using namespace brenvo1::search;
+namespace text = brenvo1::text;
 
 [[noreturn]] void Fail(const char* what) {
   std::fprintf(stderr, "decode_match_fuzzer: %s\n", what);
@@ -50,7 +51,6 @@ class PiecewiseStream : public brenvo1::platform::TextStream {
   std::uint64_t state_;
   std::size_t largest_piece_;
   std::size_t position_ = 0;
-  bool closed_ = false;
 };
 
 const std::uint8_t* Bytes(const std::string& s) { return reinterpret_cast<const std::uint8_t*>(s.data()); }

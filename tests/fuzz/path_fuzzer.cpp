@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/posix/folder_path_walk.h"
 #include "platform/posix/posix_file_system.h"
 
 namespace {
