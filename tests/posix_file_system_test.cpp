@@ -2,6 +2,7 @@
 
 #include "platform/posix/folder_path_walk.h"
 
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -11,6 +12,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -19,6 +21,42 @@
 #include <thread>
 
 #include "tests/recording_sink.h"
+
+// A disk the system cannot say anything about: while on, a read that
+// must not wait fails as where RWF_NOWAIT is not supported, every other
+// read waits for the disk, and the files asked for ahead are counted.
+// These stand in for the C library's functions in this program.
+namespace slow_disk {
+std::atomic<bool> on{false};
+std::atomic<int> nowait_refused{0};
+std::atomic<int> fetches_asked{0};
+template <typename F>
+F Real(const char* name) {
+  return reinterpret_cast<F>(::dlsym(RTLD_NEXT, name));
+}
+}  // namespace slow_disk
+
+extern "C" ssize_t preadv2(int fd, const iovec* iov, int count, off_t offset, int flags) {
+  if (slow_disk::on && (flags & RWF_NOWAIT)) {
+    ++slow_disk::nowait_refused;
+    errno = EOPNOTSUPP;
+    return -1;
+  }
+  static const auto real = slow_disk::Real<ssize_t (*)(int, const iovec*, int, off_t, int)>("preadv2");
+  return real(fd, iov, count, offset, flags);
+}
+
+extern "C" ssize_t read(int fd, void* into, size_t size) {
+  if (slow_disk::on) std::this_thread::sleep_for(std::chrono::milliseconds(3));
+  static const auto real = slow_disk::Real<ssize_t (*)(int, void*, size_t)>("read");
+  return real(fd, into, size);
+}
+
+extern "C" int posix_fadvise(int fd, off_t offset, off_t length, int advice) {
+  if (slow_disk::on && advice == POSIX_FADV_WILLNEED) ++slow_disk::fetches_asked;
+  static const auto real = slow_disk::Real<int (*)(int, off_t, off_t, int)>("posix_fadvise");
+  return real(fd, offset, length, advice);
+}
 
 namespace brenvo1::platform::posix {
 namespace {
@@ -176,6 +214,18 @@ TEST_F(PosixFileSystemTest, RunStoppedWithFilesInFlightLeavesNoThreadOrDescripto
   EXPECT_EQ(search::RunSearch(root, "y", ahead, sink).status, search::RunStatus::Abandoned);
   EXPECT_EQ(Threads(), threads);
   EXPECT_EQ(DescriptorsInUse(), descriptors);
+}
+
+// Where the system cannot say whether a read would wait, the time of the
+// first read tells: after a slow one, the next files are fetched ahead.
+TEST_F(PosixFileSystemTest, SlowReadsTurnTheReadAheadOnWhereTheSystemCannotSay) {
+  for (int i = 0; i < 20; ++i) Write("f" + std::to_string(i) + ".txt", "ciao");
+  slow_disk::on = true;
+  const testing::SearchResult result = testing::Search(service, root, "ciao");
+  slow_disk::on = false;
+  EXPECT_EQ(result.hits.size(), 20u);
+  EXPECT_GT(slow_disk::nowait_refused, 0);
+  EXPECT_GT(slow_disk::fetches_asked, 0);
 }
 
 // A folder of many entries is listed in pieces, with a look at the run
