@@ -51,4 +51,6 @@ def main(argv):
 
 
 if __name__ == "__main__":
-    sys.exit(main(sys.argv) if len(sys.argv) > 1 else (sys.stderr.write(__doc__), 2)[1])
+    if len(sys.argv) < 2:
+        sys.exit(__doc__)
+    sys.exit(main(sys.argv))
